@@ -1,0 +1,81 @@
+#include "platform/posix/atomicfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace tremolex {
+
+namespace {
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+std::error_code writeAll(int fd, std::string_view content) {
+    while (!content.empty()) {
+        const ssize_t written = ::write(fd, content.data(), content.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        content.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
+}
+
+// Makes the rename itself durable.
+void syncDirectory(const std::filesystem::path& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view content) {
+    std::error_code error;
+    std::filesystem::path file = target;
+    if (std::filesystem::is_symlink(target, error)) {
+        file = std::filesystem::weakly_canonical(target, error);
+        if (error) {
+            return error;
+        }
+    }
+    const std::filesystem::path directory =
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+
+    std::string temporary = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return lastError();
+    }
+    struct stat existing {};
+    if (::stat(file.c_str(), &existing) == 0) {
+        ::fchmod(fd, existing.st_mode & 07777);
+    }
+
+    error = writeAll(fd, content);
+    if (!error && ::fsync(fd) != 0) {
+        error = lastError();
+    }
+    if (::close(fd) != 0 && !error) {
+        error = lastError();
+    }
+    if (!error && ::rename(temporary.c_str(), file.c_str()) != 0) {
+        error = lastError();
+    }
+    if (error) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    syncDirectory(directory);
+    return {};
+}
+
+}  // namespace tremolex

@@ -1,0 +1,39 @@
+#include "settings/module1.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+namespace tremolex {
+
+void Module1::regkey() const { m_store.create(); }
+
+std::string Module1::regread(std::string_view name, std::string_view fallback) const {
+    regkey();
+    {
+        std::array<char, kReadBufferSize> buffer;
+        buffer.fill(' ');
+        std::optional<std::size_t> size;
+        if (auto key = m_store.open(KeyStore::Access::Read)) {
+            size = key->query(name, buffer);
+        }
+        if (size) {
+            // The data ends in its terminator; data of no bytes at all is empty text.
+            const std::size_t length = std::min(*size, buffer.size());
+            return std::string(buffer.data(), length > 0 ? length - 1 : 0);
+        }
+    }
+    if (auto key = m_store.open(KeyStore::Access::Write)) {
+        key->set(name, fallback);
+    }
+    return std::string(fallback);
+}
+
+void Module1::regwrite(std::string_view name, std::string_view value) const {
+    regkey();
+    if (auto key = m_store.open(KeyStore::Access::Write)) {
+        key->set(name, value);
+    }
+}
+
+}  // namespace tremolex

@@ -1,0 +1,75 @@
+#include "settings/numtext.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "settings/textnum.h"
+
+namespace tremolex {
+namespace {
+
+struct FloatCase {
+    float value;
+    const char* text;
+};
+
+class NumtextSingle : public testing::TestWithParam<FloatCase> {};
+
+TEST_P(NumtextSingle, WritesTheSettingForm) {
+    EXPECT_EQ(numtext(GetParam().value), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NumtextSingle,
+    testing::Values(FloatCase{4000, "4000"}, FloatCase{-120, "-120"}, FloatCase{0, "0"},
+                    FloatCase{-0.0f, "0"}, FloatCase{5, "5"}, FloatCase{0.6f, ".6"},
+                    FloatCase{-0.25f, "-.25"}, FloatCase{1.6006843f, "1.600684"},
+                    FloatCase{1.2512219f, "1.251222"}, FloatCase{0.9775171f, ".9775171"},
+                    FloatCase{0.09775171f, ".09775171"},  // the value caption shows ".0977"
+                    FloatCase{2.3999996f, "2.4"},         // eight steps up from 1.6
+                    FloatCase{0.002443793f, ".002443793"}, FloatCase{1500.5f, "1500.5"},
+                    FloatCase{1e7f, "10000000"}, FloatCase{1.5e20f, "1.5E+20"},
+                    FloatCase{-2.5e-12f, "-2.5E-12"}));
+
+TEST(Numtext, WholeAndDoubleNumbers) {
+    EXPECT_EQ(numtext(std::int32_t{-2147483647 - 1}), "-2147483648");
+    EXPECT_EQ(numtext(std::int32_t{512}), "512");
+    EXPECT_EQ(numtext(2.0), "2");
+    EXPECT_EQ(numtext(0.1), ".1");
+    EXPECT_EQ(numtext(1.0 / 3.0), ".333333333333333");
+}
+
+std::size_t significantDigits(const std::string& text) {
+    std::string digits;
+    for (const char c : text.substr(0, text.find('E'))) {
+        if (c >= '0' && c <= '9') {
+            digits += c;
+        }
+    }
+    const std::size_t first = digits.find_first_not_of('0');
+    const std::size_t last = digits.find_last_not_of('0');
+    return first == std::string::npos ? 0 : last - first + 1;
+}
+
+// Across the whole range of finite values, the text has at most 7 digits and reads back
+// as the value to within its 7th digit.
+TEST(Numtext, EveryFloatReadsBackThroughTextnum) {
+    std::mt19937 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        const float value = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+        if (!std::isfinite(value) || std::fabs(value) < 1e-30f) {
+            continue;
+        }
+        const std::string text = numtext(value);
+        const float back = static_cast<float>(textnum(text));
+        ASSERT_LE(significantDigits(text), 7u) << text;
+        ASSERT_LE(std::fabs(back - value), std::fabs(value) * 1e-6f) << text;
+    }
+}
+
+}  // namespace
+}  // namespace tremolex
