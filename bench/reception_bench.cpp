@@ -28,8 +28,12 @@ void* operator new(std::size_t size) {
     }
     throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 namespace {
 
@@ -44,7 +48,8 @@ const std::string& deviceStream() {
         const int lines = 2'000'000;
         for (int i = 0; i < lines; ++i) {
             const double x = static_cast<double>(i) / lines;
-            const double volts = 1.25 + 0.2 * std::sqrt(x) + 0.05 * std::pow(x, 8) - 0.02 * std::pow(x, 30);
+            const double volts =
+                1.25 + 0.2 * std::sqrt(x) + 0.05 * std::pow(x, 8) - 0.02 * std::pow(x, 30);
             text += std::to_string(static_cast<int>(volts / 2.5 * 1023 + noise(random))) + '\n';
         }
         return text;
@@ -56,7 +61,8 @@ std::size_t countLines(std::string_view text) {
     std::size_t lines = 0;
     while (const void* found = std::memchr(text.data(), '\n', text.size())) {
         ++lines;
-        text.remove_prefix(static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) + 1);
+        text.remove_prefix(static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) +
+                           1);
     }
     return lines;
 }
@@ -66,7 +72,8 @@ double floorSeconds(std::string_view text) {
     for (int run = 0; run < 5; ++run) {
         const auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(countLines(text));
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }

@@ -24,8 +24,7 @@ public:
         // Copies the value's data (its text followed by one zero byte) into `buffer` and
         // returns the size of that data in bytes. Returns nothing when the value is absent,
         // its data does not fit in `buffer`, or it cannot be read.
-        virtual std::optional<std::size_t> query(std::string_view name,
-                                                 std::span<char> buffer) = 0;
+        virtual std::optional<std::size_t> query(std::string_view name, std::span<char> buffer) = 0;
 
         // Stores `text` under `name`, replacing earlier data; on return the value is
         // stored for good. False when it could not be stored.

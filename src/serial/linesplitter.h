@@ -19,7 +19,8 @@ void splitLines(RxBuffer& pending, std::string_view chunk, OnLine&& onLine) {
             pending.append(chunk);
             return;
         }
-        const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - chunk.data());
+        const auto length =
+            static_cast<std::size_t>(static_cast<const char*>(found) - chunk.data());
         const std::string_view head = chunk.substr(0, length);
         chunk.remove_prefix(length + 1);
         if (pending.empty()) {

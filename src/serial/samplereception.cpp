@@ -30,7 +30,8 @@ void SampleReception::store(std::int16_t count) {
     const float now = m_clock.secondsSinceMidnight();
     m_times.lasttime = now;
     if (static_cast<double>(now) < static_cast<double>(previous) - kSecondsPerDay / 2) {
-        m_times.starttime = static_cast<float>(static_cast<double>(m_times.starttime) - kSecondsPerDay);
+        m_times.starttime =
+            static_cast<float>(static_cast<double>(m_times.starttime) - kSecondsPerDay);
     }
 }
 

@@ -6,7 +6,9 @@
 
 namespace tremolex {
 
-void Module1::regkey() const { m_store.create(); }
+void Module1::regkey() const {
+    m_store.create();
+}
 
 std::string Module1::regread(std::string_view name, std::string_view fallback) const {
     regkey();

@@ -89,10 +89,16 @@ std::string floatText(Float value, int maxDigits) {
 
 }  // namespace
 
-std::string numtext(float value) { return floatText(value, 7); }
+std::string numtext(float value) {
+    return floatText(value, 7);
+}
 
-std::string numtext(double value) { return floatText(value, 15); }
+std::string numtext(double value) {
+    return floatText(value, 15);
+}
 
-std::string numtext(std::int32_t value) { return std::to_string(value); }
+std::string numtext(std::int32_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace tremolex

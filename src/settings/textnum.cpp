@@ -9,8 +9,12 @@ namespace tremolex {
 
 namespace {
 
-bool isIgnored(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isIgnored(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Walks the text without the ignored characters.
 class Reader {
@@ -48,7 +52,7 @@ double textnum(std::string_view text) {
         in.advance();
     }
 
-    std::string mantissa;  // digits and point, for from_chars
+    std::string mantissa;          // digits and point, for from_chars
     int leadingIntegerDigits = 0;  // significant digits before the point
     int zerosAfterPoint = 0;       // zeros between the point and the first significant digit
     bool anyDigit = false;

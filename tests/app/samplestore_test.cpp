@@ -5,18 +5,6 @@
 namespace tremolex {
 namespace {
 
-TEST(SampleStore, HoldsSamplesInArrivalOrderFromPositionOne) {
-    SampleStore store;
-    EXPECT_EQ(store.samplecount(), 0);
-    EXPECT_TRUE(store.samples().empty());
-    store.append(512);
-    store.append(-5);
-    EXPECT_EQ(store.samplecount(), 2);
-    EXPECT_EQ(store.sample(1), 512);
-    EXPECT_EQ(store.latest(), -5);
-    EXPECT_EQ(store.samples()[0], 512);
-}
-
 TEST(SampleStore, FullStoreTurnsSamplesAwayWithoutOverwriting) {
     SampleStore store;
     for (std::int32_t i = 1; i <= SampleStore::kCapacity; ++i) {

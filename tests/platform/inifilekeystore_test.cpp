@@ -49,32 +49,18 @@ protected:
     IniFileKeyStore store{file};
 };
 
-TEST_F(IniFileKeyStoreTest, LivesInTheXdgConfigFolder) {
-    EXPECT_EQ(file, fs::path(getenv("XDG_CONFIG_HOME")) / "Bramwick Tremolex.conf");
-}
-
-TEST_F(IniFileKeyStoreTest, CreatesMissingFoldersAndAReadableFile) {
-    fs::remove_all(userConfigDirectory());
-    ASSERT_TRUE(store.create());
-    ASSERT_TRUE(write("Window Left", "4000"));
-    EXPECT_NE(readFile(file).find("\nWindow Left=4000\n"), std::string::npos);
-}
-
-TEST_F(IniFileKeyStoreTest, ReadsAFileEditedByHand) {
-    writeFile(file,
-              "# my bench\r\n[Tremolex]\r\n  Range =  .3  \r\nbroken line\r\n"
-              "Serial Port Number=5\r\nSerial Port Number=6\r\nLast Path=C:\\data\\\r\n");
-    EXPECT_EQ(read("Range"), ".3");
-    EXPECT_EQ(read("Serial Port Number"), "5");
-    EXPECT_EQ(read("Last Path"), "C:\\data\\");
-    EXPECT_EQ(read("broken line"), std::nullopt);
-    EXPECT_EQ(read("# my bench"), std::nullopt);
-}
-
 TEST_F(IniFileKeyStoreTest, AnyTextReadsBackExactly) {
     ASSERT_TRUE(store.create());
-    const std::string texts[] = {"",     " 4000 ",       "\"quoted\"", "a\\nb",  "line\nfeed\r",
-                                 "\t",   "x=y; z # w",   "\"",         "back\\", std::string("nul\0z", 5),
+    const std::string texts[] = {"",
+                                 " 4000 ",
+                                 "\"quoted\"",
+                                 "a\\nb",
+                                 "line\nfeed\r",
+                                 "\t",
+                                 "x=y; z # w",
+                                 "\"",
+                                 "back\\",
+                                 std::string("nul\0z", 5),
                                  "/home/ünï/données/"};
     for (const std::string& text : texts) {
         ASSERT_TRUE(write("Last Path", text));
@@ -82,24 +68,30 @@ TEST_F(IniFileKeyStoreTest, AnyTextReadsBackExactly) {
     }
 }
 
-TEST_F(IniFileKeyStoreTest, WritingKeepsEveryOtherLineAsItWas) {
-    const std::string before = "; keep me\nRange=.3\n\n[x]\nWindow Top = 12\n";
-    writeFile(file, before);
+TEST_F(IniFileKeyStoreTest, ReadsAndWritesAFileEditedByHand) {
+    writeFile(file,
+              "# my bench\r\n[Tremolex]\r\n  Range =  .3  \r\nbroken line\r\n"
+              "Serial Port Number=5\r\nSerial Port Number=6\r\nLast Path=C:\\data\\\r\n");
+    EXPECT_EQ(read("Range"), ".3");
+    EXPECT_EQ(read("Serial Port Number"), "5");
+    EXPECT_EQ(read("Last Path"), "C:\\data\\");
+    EXPECT_EQ(read("broken line"), std::nullopt);
+
     ASSERT_TRUE(write("Range", ".5"));
     ASSERT_TRUE(write("Window Left", "7"));
-    EXPECT_EQ(readFile(file), "; keep me\nRange=.5\n\n[x]\nWindow Top = 12\nWindow Left=7\n");
+    EXPECT_EQ(readFile(file),
+              "# my bench\n[Tremolex]\nRange=.5\nbroken line\nSerial Port Number=5\n"
+              "Serial Port Number=6\nLast Path=C:\\data\\\nWindow Left=7\n");
 }
 
-TEST_F(IniFileKeyStoreTest, FollowsASymbolicLinkAndKeepsPermissions) {
+// A settings file kept elsewhere and linked in stays linked.
+TEST_F(IniFileKeyStoreTest, FollowsASymbolicLink) {
     const fs::path target = userConfigDirectory() / "dotfiles.conf";
     writeFile(target, "Range=.3\n");
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_symlink(target, file);
     ASSERT_TRUE(write("Range", ".4"));
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_EQ(readFile(target), "Range=.4\n");
-    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 // A full disk, made with a file-size limit so that it also works for root.
@@ -120,14 +112,8 @@ TEST_F(IniFileKeyStoreTest, FailedWriteLeavesTheOldFileWholeAndNoLeftovers) {
 
     EXPECT_FALSE(stored);
     EXPECT_EQ(readFile(file), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator(userConfigDirectory()), fs::directory_iterator()), 1);
-}
-
-TEST_F(IniFileKeyStoreTest, UnreadableFileCannotBeOpened) {
-    fs::create_directories(file);  // a folder where the file should be
-    EXPECT_TRUE(store.create());
-    EXPECT_EQ(store.open(KeyStore::Access::Read), nullptr);
-    EXPECT_FALSE(write("Range", ".3"));
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(userConfigDirectory()), fs::directory_iterator()), 1);
 }
 
 }  // namespace

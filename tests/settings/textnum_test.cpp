@@ -16,7 +16,9 @@ struct TextCase {
 
 class Textnum : public testing::TestWithParam<TextCase> {};
 
-TEST_P(Textnum, ReadsTheLeadingNumber) { EXPECT_EQ(textnum(GetParam().text), GetParam().value); }
+TEST_P(Textnum, ReadsTheLeadingNumber) {
+    EXPECT_EQ(textnum(GetParam().text), GetParam().value);
+}
 
 const double kInf = std::numeric_limits<double>::infinity();
 
@@ -37,14 +39,14 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Comma", "1,5", 1}, TextCase{"Hex", "0x10", 0},
         TextCase{"ManyLeadingZeros", std::string(500, '0') + "7", 7},
         TextCase{"TooLarge", "1e400", kInf}, TextCase{"TooLargeNegative", "-1e400", -kInf},
-        TextCase{"ManyDigits", std::string(400, '9'), kInf},
-        TextCase{"TooSmall", "1e-400", 0}, TextCase{"TooSmallAfterZeros", ".0001e-320", 0},
+        TextCase{"ManyDigits", std::string(400, '9'), kInf}, TextCase{"TooSmall", "1e-400", 0},
+        TextCase{"TooSmallAfterZeros", ".0001e-320", 0},
         TextCase{"HugeExponent", "1e99999999999999999999", kInf}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-    const std::pair<double, double> cases[] = {{0.5, 0},  {1.5, 2},   {2.5, 2},  {-2.5, -2},
-                                               {4.5, 4},  {5.5, 6},   {2.4, 2},  {2.6, 3},
+    const std::pair<double, double> cases[] = {{0.5, 0},  {1.5, 2},        {2.5, 2}, {-2.5, -2},
+                                               {4.5, 4},  {5.5, 6},        {2.4, 2}, {2.6, 3},
                                                {-0.4, 0}, {32767.5, 32768}};
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(roundHalfEven(in), out) << in;

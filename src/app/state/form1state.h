@@ -21,7 +21,7 @@ struct Form1State {
     std::string apppath;   // the program's folder, default of the log folder
     std::string lastpath;  // folder the log-file dialog opens in
 
-    RxBuffer rxbuffer;   // received text not yet ended by a line feed
+    RxBuffer rxbuffer;    // received text not yet ended by a line feed
     SampleStore samples;  // samplecount and the samples themselves
     ChargeTimes times;    // starttime and lasttime
 

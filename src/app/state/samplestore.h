@@ -24,7 +24,9 @@ public:
     }
 
     // The sample at position 1..samplecount().
-    std::int16_t sample(std::int32_t position) const { return m_entries[static_cast<std::size_t>(position)]; }
+    std::int16_t sample(std::int32_t position) const {
+        return m_entries[static_cast<std::size_t>(position)];
+    }
 
     // The latest sample; only when samplecount() > 0.
     std::int16_t latest() const { return sample(m_samplecount); }

@@ -11,7 +11,9 @@ namespace tremolex {
 
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 std::error_code writeAll(int fd, std::string_view content) {
     while (!content.empty()) {
@@ -50,7 +52,10 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
     const std::filesystem::path directory =
         file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 
-    std::string temporary = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::filesystem::path pattern = directory / ".";
+    pattern += file.filename();
+    pattern += ".XXXXXX";
+    std::string temporary = pattern.string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         return lastError();

@@ -15,8 +15,7 @@ namespace tremolex {
 
 namespace {
 
-constexpr std::string_view kNewFileText =
-    "; Tremolex settings: one name=value per line.\n";
+constexpr std::string_view kNewFileText = "; Tremolex settings: one name=value per line.\n";
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);

@@ -6,7 +6,9 @@ namespace tremolex {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && isBlank(text.front())) {
@@ -32,10 +34,18 @@ std::string decodeValue(std::string_view text) {
             continue;
         }
         switch (text[i + 1]) {
-            case '\\': value += '\\'; break;
-            case 'n': value += '\n'; break;
-            case 'r': value += '\r'; break;
-            case '0': value += '\0'; break;
+            case '\\':
+                value += '\\';
+                break;
+            case 'n':
+                value += '\n';
+                break;
+            case 'r':
+                value += '\r';
+                break;
+            case '0':
+                value += '\0';
+                break;
             default:
                 // Hand-written text such as a Windows path keeps its backslash.
                 value += c;
@@ -51,15 +61,24 @@ std::string encodeValue(std::string_view value) {
     text.reserve(value.size() + 2);
     for (const char c : value) {
         switch (c) {
-            case '\\': text += "\\\\"; break;
-            case '\n': text += "\\n"; break;
-            case '\r': text += "\\r"; break;
-            case '\0': text += "\\0"; break;
-            default: text += c;
+            case '\\':
+                text += "\\\\";
+                break;
+            case '\n':
+                text += "\\n";
+                break;
+            case '\r':
+                text += "\\r";
+                break;
+            case '\0':
+                text += "\\0";
+                break;
+            default:
+                text += c;
         }
     }
-    const bool needsQuotes = !value.empty() && (isBlank(value.front()) || isBlank(value.back()) ||
-                                                value.front() == '"');
+    const bool needsQuotes =
+        !value.empty() && (isBlank(value.front()) || isBlank(value.back()) || value.front() == '"');
     return needsQuotes ? '"' + text + '"' : text;
 }
 

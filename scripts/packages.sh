@@ -1,0 +1,30 @@
+# Installs the Debian packages the build needs when any is missing. Sourced by ./run and
+# ./test; works as root directly and otherwise through sudo.
+
+TREMOLEX_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
+                   libgtest-dev libgmock-dev libbenchmark-dev)
+
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "${TREMOLEX_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "These packages are missing and sudo is not available: ${missing[*]}" >&2
+            echo "Install them as root: apt-get install ${missing[*]}" >&2
+            return 1
+        fi
+        sudo=(sudo)
+    fi
+    echo "Installing ${missing[*]}" >&2
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -q >&2
+    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
+}
