@@ -17,5 +17,6 @@ namespace tremolex {
 std::string numtext(float value);
 std::string numtext(double value);
 std::string numtext(std::int32_t value);
+std::string numtext(std::int64_t value);
 
 }  // namespace tremolex

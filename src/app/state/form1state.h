@@ -6,6 +6,7 @@
 #include "app/state/chargetimes.h"
 #include "app/state/rxbuffer.h"
 #include "app/state/samplestore.h"
+#include "app/state/voltagewindow.h"
 
 namespace tremolex {
 
@@ -25,10 +26,7 @@ struct Form1State {
     SampleStore samples;  // samplecount and the samples themselves
     ChargeTimes times;    // starttime and lasttime
 
-    // The voltage window of the chart, in volts: scaletop - scalebottom == scalerange.
-    float scaletop = 0;
-    float scalebottom = 0;
-    float scalerange = 0;
+    VoltageWindow window;  // scaletop, scalebottom and scalerange
 
     std::int32_t fullscale = 0;  // the count that stands for 2.5 V (1023 once started)
 };

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/state/chargetimes.h"
+#include "app/state/samplestore.h"
+#include "app/state/voltagewindow.h"
+#include "platform/dialogs.h"
+#include "platform/label.h"
+#include "platform/surface.h"
+#include "settings/module1.h"
+
+namespace tremolex {
+
+// The chart: the voltage window with its seven scale labels and the commands that move
+// and resize it, the grid, the plot of every sample, the window following the latest
+// reading, and the value, charge-time and store-full labels.
+//
+// The surface must carry the chart's coordinate system (x from -1 to 1002, y from 1000 at
+// the top to -3 at the bottom) whenever drawgrid or drawchart runs; the layout sets it.
+class Chart {
+public:
+    // The window's run-time fields the chart reads and, for the voltage window, writes.
+    struct Fields {
+        VoltageWindow& window;
+        const SampleStore& samples;
+        const ChargeTimes& times;
+        const std::int32_t& fullscale;
+        const std::string& apptitle;
+    };
+    struct Controls {
+        Surface& grafik;
+        std::array<Label*, 7> scaleLabels;  // lab1 (bottom of the window) to lab7 (top)
+        Label& labvalue;
+        Label& labtime;
+        Label& labstorefull;  // empty until the store is full
+    };
+
+    static constexpr Color kGridColor = rgb(64, 64, 64);
+    static constexpr Color kAxisColor = rgb(0, 0, 192);
+    static constexpr Color kPointColor = rgb(192, 255, 192);
+
+    Chart(Fields fields, Controls controls, Dialogs& dialogs, const Module1& settings,
+          std::string decimalSeparator);
+
+    // Writes the seven scale labels from the voltage window.
+    void showscale();
+    // Clears the surface and draws the empty grid: 26 grey lines, then the two blue axes.
+    void drawgrid();
+    // Redraws everything from the samples; does nothing while there are none.
+    void drawchart();
+
+    void Timer1_Timer() { drawchart(); }
+    void menuscaleup_Click();
+    void menuscaledown_Click();
+    void menurange_Click();
+
+    // Top of the window after a change of width and at start-up.
+    static constexpr float kResetTop = 1.6f;
+
+private:
+    void follow(float volts);
+    void plot();
+
+    Fields m_fields;
+    Controls m_controls;
+    Dialogs& m_dialogs;
+    const Module1& m_settings;
+    std::string m_decimalSeparator;
+    std::vector<PointF> m_points;  // room for a full store, so a redraw allocates nothing
+};
+
+}  // namespace tremolex

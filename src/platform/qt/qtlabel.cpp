@@ -1,0 +1,38 @@
+#include "platform/qt/qtlabel.h"
+
+#include <cmath>
+
+namespace tremolex {
+
+namespace {
+QColor toQColor(Color color) { return QColor(redOf(color), greenOf(color), blueOf(color)); }
+}  // namespace
+
+int twipsToPixels(const QWidget& widget, double twips) {
+    return static_cast<int>(std::lround(twips * widget.logicalDpiY() / 1440.0));
+}
+
+QtLabel::QtLabel(QWidget* parent) : QLabel(parent) { setAutoFillBackground(true); }
+
+void QtLabel::setCaption(std::string_view text) {
+    const QString caption = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    if (caption != this->text()) {
+        setText(caption);
+    }
+}
+
+void QtLabel::setBackColor(Color color) {
+    QPalette p = palette();
+    p.setColor(QPalette::Window, toQColor(color));
+    setPalette(p);
+}
+
+void QtLabel::setForeColor(Color color) {
+    QPalette p = palette();
+    p.setColor(QPalette::WindowText, toQColor(color));
+    setPalette(p);
+}
+
+void QtLabel::setTop(float twips) { move(x(), twipsToPixels(*this, twips)); }
+
+}  // namespace tremolex

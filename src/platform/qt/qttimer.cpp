@@ -1,0 +1,12 @@
+#include "platform/qt/qttimer.h"
+
+namespace tremolex {
+
+void QtTimer::start(std::chrono::milliseconds interval, std::function<void()> onTick) {
+    m_onTick = std::move(onTick);
+    m_timer.disconnect();
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { m_onTick(); });
+    m_timer.start(interval);
+}
+
+}  // namespace tremolex

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/surface.h"
+
+namespace tremolex {
+
+// Records what is drawn since the last Cls().
+class FakeSurface final : public Surface {
+public:
+    struct Segment {
+        float x1, y1, x2, y2;
+        Color color;
+        bool operator==(const Segment&) const = default;
+    };
+    struct Point {
+        float x, y;
+        Color color;
+    };
+
+    void setScaleLeft(float) override {}
+    void setScaleTop(float) override {}
+    void setScaleWidth(float) override {}
+    void setScaleHeight(float) override {}
+
+    void Cls() override {
+        ++clears;
+        lines.clear();
+        points.clear();
+    }
+    void Line(float x1, float y1, float x2, float y2, Color color) override {
+        lines.push_back({x1, y1, x2, y2, color});
+    }
+    void PSet(float x, float y, Color color) override { points.push_back({x, y, color}); }
+
+    int clears = 0;
+    std::vector<Segment> lines;
+    std::vector<Point> points;
+};
+
+}  // namespace tremolex

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+#include "platform/label.h"
+#include "platform/timer.h"
+
+namespace tremolex {
+
+class FakeLabel final : public Label {
+public:
+    void setCaption(std::string_view text) override {
+        caption = text;
+        ++captionsWritten;
+    }
+    void setBackColor(Color color) override { backColor = color; }
+    void setForeColor(Color color) override { foreColor = color; }
+    void setTop(float twips) override { top = twips; }
+
+    std::string caption;
+    int captionsWritten = 0;
+    Color backColor = 0;
+    Color foreColor = 0;
+    float top = 0;
+};
+
+// Answers input boxes from a script ("" once it runs out, as Cancel does) and records
+// every box shown.
+class FakeDialogs final : public Dialogs {
+public:
+    struct Shown {
+        std::string text;  // prompt or message
+        std::string title;
+        std::string defaultText;
+    };
+
+    std::string InputBox(std::string_view prompt, std::string_view title,
+                         std::string_view defaultText) override {
+        inputs.push_back({std::string(prompt), std::string(title), std::string(defaultText)});
+        if (answers.empty()) {
+            return {};
+        }
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void MsgBox(std::string_view text, std::string_view title) override {
+        messages.push_back({std::string(text), std::string(title), {}});
+    }
+
+    std::deque<std::string> answers;
+    std::vector<Shown> inputs;
+    std::vector<Shown> messages;
+};
+
+// Ticks only when the test calls fire().
+class FakeTimer final : public Timer {
+public:
+    void start(std::chrono::milliseconds every, std::function<void()> tick) override {
+        interval = every;
+        onTick = std::move(tick);
+    }
+    void stop() override { onTick = nullptr; }
+    void fire() {
+        if (onTick) {
+            onTick();
+        }
+    }
+
+    std::chrono::milliseconds interval{0};
+    std::function<void()> onTick;
+};
+
+}  // namespace tremolex

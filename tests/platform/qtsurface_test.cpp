@@ -1,0 +1,96 @@
+#include "platform/qt/qtsurface.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "chart/chart.h"
+#include "fakes/fakekeystore.h"
+#include "fakes/fakewidgets.h"
+
+namespace tremolex {
+namespace {
+
+QRgb rgbOf(Color color) { return qRgb(redOf(color), greenOf(color), blueOf(color)); }
+
+// A chart of 460 by 372 pixels (the default window's chart) in the chart's coordinates.
+class QtSurfaceTest : public testing::Test {
+protected:
+    QtSurfaceTest() {
+        surface.resize(460, 372);
+        surface.show();
+        surface.setScaleWidth(1003);
+        surface.setScaleHeight(-1003);
+        surface.setScaleLeft(-1);
+        surface.setScaleTop(1000);
+    }
+    // The pixel that holds logical point (x, y).
+    QRgb pixelAt(double x, double y) const {
+        const int px = static_cast<int>(std::floor((x + 1) * 460 / 1003));
+        const int py = static_cast<int>(std::floor((y - 1000) * 372 / -1003));
+        return surface.image().pixel(px, py);
+    }
+
+    QtSurface surface;
+};
+
+TEST_F(QtSurfaceTest, ChartLandsOnThePixelsTheMappingGives) {
+    VoltageWindow window{1.6f, 1.0f, 0.6f};
+    SampleStore samples;
+    samples.append(512);  // 1.2512 V at x = 5
+    ChargeTimes times;
+    const std::int32_t fullscale = 1023;
+    const std::string title = "Tremolex";
+    std::array<FakeLabel, 10> labels;
+    FakeDialogs dialogs;
+    FakeKeyStore keys;
+    const Module1 settings(keys);
+    Chart chart({window, samples, times, fullscale, title},
+                {surface,
+                 {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
+                 labels[7],
+                 labels[8],
+                 labels[9]},
+                dialogs, settings, ".");
+    chart.drawchart();
+
+    EXPECT_EQ(pixelAt(0, 500), rgbOf(Chart::kAxisColor));
+    EXPECT_EQ(pixelAt(500, 0), rgbOf(Chart::kAxisColor));
+    EXPECT_EQ(pixelAt(500, 1000.0 * 7 / 14), rgbOf(Chart::kGridColor));
+    EXPECT_EQ(pixelAt(300, 250), rgbOf(Chart::kGridColor));
+    EXPECT_EQ(pixelAt(1000, 250), rgbOf(Chart::kGridColor));
+    EXPECT_EQ(pixelAt(250, 1000.0 * 5 / 14 + 30), qRgb(0, 0, 0));
+    EXPECT_EQ(pixelAt(5, 1000 / 0.7 * (countToVolts(512, 1023) - 1.0 + 0.05)),
+              rgbOf(Chart::kPointColor));
+
+    // The widget shows exactly the retained picture, also after being hidden and shown.
+    surface.hide();
+    surface.show();
+    EXPECT_EQ(surface.grab().toImage().convertToFormat(QImage::Format_RGB32), surface.image());
+}
+
+TEST_F(QtSurfaceTest, DrawingOutsideTheSurfaceIsClipped) {
+    surface.Cls();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const PointF outside[] = {{-2, 500}, {1003, 500}, {500, 1001}, {500, -4},
+                              {1e30f, 1e30f}, {inf, 0}, {nan, nan}};
+    surface.PSetMany(outside, rgb(255, 255, 255));
+    surface.Line(-1e30f, 2000, 1e30f, 2000, rgb(255, 255, 255));
+    surface.Line(nan, 0, 10, 10, rgb(255, 255, 255));
+    const QImage black = [this] {
+        QImage image(surface.image().size(), QImage::Format_RGB32);
+        image.fill(qRgb(0, 0, 0));
+        return image;
+    }();
+    EXPECT_EQ(surface.image(), black);
+
+    // A line from far outside to far outside still draws the part that crosses.
+    surface.Line(-1e30f, 500, 1e30f, 500, rgb(255, 255, 255));
+    EXPECT_EQ(pixelAt(-1, 500), qRgb(255, 255, 255));
+    EXPECT_EQ(pixelAt(1001.9, 500), qRgb(255, 255, 255));
+}
+
+}  // namespace
+}  // namespace tremolex
