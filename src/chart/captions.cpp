@@ -17,7 +17,8 @@ std::string scaleLabelText(float volts, std::string_view decimalSeparator) {
         return "--V";
     }
     // A float times 100 is exact in double, so only the one rounding here happens.
-    const auto hundredths = static_cast<std::int64_t>(std::round(static_cast<double>(volts) * 100.0));
+    const auto hundredths =
+        static_cast<std::int64_t>(std::round(static_cast<double>(volts) * 100.0));
     const std::int64_t magnitude = std::llabs(hundredths);
     std::string text = hundredths < 0 ? "-" : "";
     text += std::to_string(magnitude / 100);
@@ -27,16 +28,26 @@ std::string scaleLabelText(float volts, std::string_view decimalSeparator) {
     return text + 'V';
 }
 
-std::string valueCaption(float volts, std::int16_t count) {
-    return numtext(volts).substr(0, 5) + "V [" + numtext(std::int32_t{count}) + ']';
+Caption valueCaption(float volts, std::int16_t count) {
+    Caption caption;
+    caption << std::string_view(numtext(volts)).substr(0, 5) << "V [" << count << "]";
+    return caption;
 }
 
-std::string chargeTimeCaption(const ChargeTimes& times) {
+Caption chargeTimeCaption(const ChargeTimes& times) {
     const double elapsed =
         std::floor(static_cast<double>(times.lasttime) - static_cast<double>(times.starttime));
-    const auto seconds =
-        elapsed >= 0 ? static_cast<std::int64_t>(std::fmin(elapsed, kLargestShown)) : std::int64_t{0};
-    return numtext(seconds / 60) + " min, " + numtext(seconds % 60) + " sec";
+    const auto seconds = elapsed >= 0 ? static_cast<std::int64_t>(std::fmin(elapsed, kLargestShown))
+                                      : std::int64_t{0};
+    Caption caption;
+    caption << seconds / 60 << " min, " << seconds % 60 << " sec";
+    return caption;
+}
+
+Caption storeFullCaption(std::int64_t rejected) {
+    Caption caption;
+    caption << "Store full: " << rejected << " new readings not stored";
+    return caption;
 }
 
 }  // namespace tremolex

@@ -70,7 +70,7 @@ private:
     Dialogs& m_dialogs;
     const Module1& m_settings;
     std::string m_decimalSeparator;
-    std::vector<PointF> m_points;  // room for a full store, so a redraw allocates nothing
+    std::vector<float> m_heightOf;  // the plot height of each count, for one redraw
 };
 
 }  // namespace tremolex

@@ -1,15 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 #include "platform/color.h"
 
 namespace tremolex {
-
-struct PointF {
-    float x = 0;
-    float y = 0;
-};
 
 // A drawing surface with a logical coordinate system of the program's choosing: x runs
 // from ScaleLeft at the left edge over ScaleWidth to the right edge, y from ScaleTop at
@@ -31,10 +27,15 @@ public:
     virtual void Line(float x1, float y1, float x2, float y2, Color color) = 0;
     virtual void PSet(float x, float y, Color color) = 0;
 
-    // The same as PSet for each point in turn; surfaces may do it faster.
-    virtual void PSetMany(std::span<const PointF> points, Color color) {
-        for (const PointF& point : points) {
-            PSet(point.x, point.y, color);
+    // A series at even spacing whose heights come from a table: point i = 1..values.size()
+    // is at x = xStep * i (rounded to single precision) and y = heightOf[values[i - 1] -
+    // lowest]; every value lies in lowest .. lowest + heightOf.size() - 1. The same as PSet
+    // for each point in turn; surfaces may do it much faster.
+    virtual void PSetSeries(double xStep, std::span<const std::int16_t> values, std::int16_t lowest,
+                            std::span<const float> heightOf, Color color) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            PSet(static_cast<float>(xStep * static_cast<double>(i + 1)),
+                 heightOf[static_cast<std::size_t>(values[i] - lowest)], color);
         }
     }
 };

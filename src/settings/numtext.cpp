@@ -101,6 +101,8 @@ std::string numtext(std::int32_t value) {
     return std::to_string(value);
 }
 
-std::string numtext(std::int64_t value) { return std::to_string(value); }
+std::string numtext(std::int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace tremolex

@@ -1,9 +1,8 @@
 #include "chart/chart.h"
 
-#include "chart/captions.h"
-
 #include <gtest/gtest.h>
 
+#include "chart/captions.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakesurface.h"
 #include "fakes/fakewidgets.h"
@@ -136,12 +135,12 @@ TEST_F(ChartTest, WindowFollowsTheLatestReading) {
         int showscales;
     };
     const Case cases[] = {
-        {0.6f, 1.0f, 401, 0.8f, 1.4f, 1},    // 0.98 V
-        {0.6f, 1.0f, 798, 1.4f, 2.0f, 1},    // 1.95 V
-        {0.1f, 1.8f, 634, 1.5f, 1.6f, 2},    // 1.549 V: down to 1.4..1.5, then up
-        {0.6f, 1.0f, 1003, 1.0f, 1.6f, 0},   // 2.451 V: beyond the upper limit
-        {0.6f, 1.0f, 983, 1.0f, 1.6f, 0},    // 2.4 V
-        {0.6f, 1.0f, 81, 1.0f, 1.6f, 0},     // 0.198 V
+        {0.6f, 1.0f, 401, 0.8f, 1.4f, 1},   // 0.98 V
+        {0.6f, 1.0f, 798, 1.4f, 2.0f, 1},   // 1.95 V
+        {0.1f, 1.8f, 634, 1.5f, 1.6f, 2},   // 1.549 V: down to 1.4..1.5, then up
+        {0.6f, 1.0f, 1003, 1.0f, 1.6f, 0},  // 2.451 V: beyond the upper limit
+        {0.6f, 1.0f, 983, 1.0f, 1.6f, 0},   // 2.4 V
+        {0.6f, 1.0f, 81, 1.0f, 1.6f, 0},    // 0.198 V
     };
     for (const Case& c : cases) {
         samples.clear();
@@ -156,7 +155,8 @@ TEST_F(ChartTest, WindowFollowsTheLatestReading) {
 }
 
 TEST_F(ChartTest, HorizontalSpacingDependsOnTheSampleCount) {
-    const std::pair<int, float> cases[] = {{1, 5}, {200, 1000}, {201, 502.5f}, {400, 1000}, {401, 1000}};
+    const std::pair<int, float> cases[] = {
+        {1, 5}, {200, 1000}, {201, 502.5f}, {400, 1000}, {401, 1000}};
     for (const auto& [count, lastX] : cases) {
         samples.clear();
         fill(count, 512);
@@ -182,14 +182,14 @@ TEST_F(ChartTest, ValueAndTimeCaptions) {
         {655, "1.600V [655]"}, {400, ".9775V [400]"}, {1023, "2.5V [1023]"},
         {0, "0V [0]"},         {40, ".0977V [40]"},   {1, ".0024V [1]"}};
     for (const auto& [count, caption] : values) {
-        EXPECT_EQ(valueCaption(countToVolts(count, 1023), count), caption);
+        EXPECT_EQ(valueCaption(countToVolts(count, 1023), count).view(), caption);
     }
     const std::pair<float, const char*> elapsed[] = {
-        {0, "0 min, 0 sec"},      {59.9f, "0 min, 59 sec"},     {60, "1 min, 0 sec"},
-        {125, "2 min, 5 sec"},    {3600, "60 min, 0 sec"},      {32767, "546 min, 7 sec"},
+        {0, "0 min, 0 sec"},        {59.9f, "0 min, 59 sec"},     {60, "1 min, 0 sec"},
+        {125, "2 min, 5 sec"},      {3600, "60 min, 0 sec"},      {32767, "546 min, 7 sec"},
         {40000, "666 min, 40 sec"}, {200000, "3333 min, 20 sec"}, {-2, "0 min, 0 sec"}};
     for (const auto& [seconds, caption] : elapsed) {
-        EXPECT_EQ(chargeTimeCaption({1000, 1000 + seconds}), caption);
+        EXPECT_EQ(chargeTimeCaption({1000, 1000 + seconds}).view(), caption);
     }
 }
 
@@ -218,7 +218,8 @@ TEST_F(ChartTest, GridIsTwentySixGreyLinesThenTwoBlueAxes) {
         EXPECT_EQ(grafik.lines[i].color, Chart::kGridColor);
     }
     EXPECT_EQ(grafik.lines[10], (FakeSurface::Segment{1000, 0, 1000, 1000, Chart::kGridColor}));
-    EXPECT_EQ(grafik.lines[12], (FakeSurface::Segment{0, 1000.0f / 14, 1000, 1000.0f / 14, Chart::kGridColor}));
+    EXPECT_EQ(grafik.lines[12],
+              (FakeSurface::Segment{0, 1000.0f / 14, 1000, 1000.0f / 14, Chart::kGridColor}));
     EXPECT_EQ(grafik.lines[26], (FakeSurface::Segment{0, 0, 0, 1000, Chart::kAxisColor}));
     EXPECT_EQ(grafik.lines[27], (FakeSurface::Segment{0, 0, 1000, 0, Chart::kAxisColor}));
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include "chart/chart.h"
 #include "fakes/fakekeystore.h"
@@ -12,7 +13,9 @@
 namespace tremolex {
 namespace {
 
-QRgb rgbOf(Color color) { return qRgb(redOf(color), greenOf(color), blueOf(color)); }
+QRgb rgbOf(Color color) {
+    return qRgb(redOf(color), greenOf(color), blueOf(color));
+}
 
 // A chart of 460 by 372 pixels (the default window's chart) in the chart's coordinates.
 class QtSurfaceTest : public testing::Test {
@@ -46,13 +49,14 @@ TEST_F(QtSurfaceTest, ChartLandsOnThePixelsTheMappingGives) {
     FakeDialogs dialogs;
     FakeKeyStore keys;
     const Module1 settings(keys);
-    Chart chart({window, samples, times, fullscale, title},
-                {surface,
-                 {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
-                 labels[7],
-                 labels[8],
-                 labels[9]},
-                dialogs, settings, ".");
+    Chart chart(
+        {window, samples, times, fullscale, title},
+        {surface,
+         {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
+         labels[7],
+         labels[8],
+         labels[9]},
+        dialogs, settings, ".");
     chart.drawchart();
 
     EXPECT_EQ(pixelAt(0, 500), rgbOf(Chart::kAxisColor));
@@ -74,9 +78,11 @@ TEST_F(QtSurfaceTest, DrawingOutsideTheSurfaceIsClipped) {
     surface.Cls();
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const PointF outside[] = {{-2, 500}, {1003, 500}, {500, 1001}, {500, -4},
-                              {1e30f, 1e30f}, {inf, 0}, {nan, nan}};
-    surface.PSetMany(outside, rgb(255, 255, 255));
+    const std::pair<float, float> outside[] = {{-2, 500},      {1003, 500}, {500, 1001}, {500, -4},
+                                               {1e30f, 1e30f}, {inf, 0},    {nan, nan}};
+    for (const auto& [x, y] : outside) {
+        surface.PSet(x, y, rgb(255, 255, 255));
+    }
     surface.Line(-1e30f, 2000, 1e30f, 2000, rgb(255, 255, 255));
     surface.Line(nan, 0, 10, 10, rgb(255, 255, 255));
     const QImage black = [this] {
@@ -90,6 +96,30 @@ TEST_F(QtSurfaceTest, DrawingOutsideTheSurfaceIsClipped) {
     surface.Line(-1e30f, 500, 1e30f, 500, rgb(255, 255, 255));
     EXPECT_EQ(pixelAt(-1, 500), qRgb(255, 255, 255));
     EXPECT_EQ(pixelAt(1001.9, 500), qRgb(255, 255, 255));
+}
+
+// The fast series must colour exactly the pixels that PSet colours point by point, for
+// few and many points, heights in and out of view.
+TEST_F(QtSurfaceTest, SeriesColoursTheSamePixelsAsSinglePoints) {
+    std::mt19937 random(3);
+    std::vector<float> heights(300);
+    for (float& h : heights) {
+        h = std::uniform_real_distribution<float>(-100, 1100)(random);
+    }
+    for (const std::size_t n : {1, 7, 200, 401, 5000, 100000}) {
+        std::vector<std::int16_t> values(n);
+        for (std::int16_t& v : values) {
+            v = static_cast<std::int16_t>(-50 + static_cast<int>(random() % 300));
+        }
+        const double xStep =
+            n <= 200 ? 5.0 : 1000.0 / static_cast<double>(n) * 1.1;  // some off the right
+        surface.Cls();
+        surface.PSetSeries(xStep, values, -50, heights, rgb(255, 0, 0));
+        const QImage fast = surface.image().copy();
+        surface.Cls();
+        surface.Surface::PSetSeries(xStep, values, -50, heights, rgb(255, 0, 0));
+        EXPECT_EQ(fast, surface.image()) << n;
+    }
 }
 
 }  // namespace

@@ -14,8 +14,8 @@ QString qs(std::string_view text) {
 std::string QtDialogs::InputBox(std::string_view prompt, std::string_view title,
                                 std::string_view defaultText) {
     bool ok = false;
-    const QString answer =
-        QInputDialog::getText(m_parent, qs(title), qs(prompt), QLineEdit::Normal, qs(defaultText), &ok);
+    const QString answer = QInputDialog::getText(m_parent, qs(title), qs(prompt), QLineEdit::Normal,
+                                                 qs(defaultText), &ok);
     return ok ? answer.toStdString() : std::string();
 }
 

@@ -5,14 +5,18 @@
 namespace tremolex {
 
 namespace {
-QColor toQColor(Color color) { return QColor(redOf(color), greenOf(color), blueOf(color)); }
+QColor toQColor(Color color) {
+    return QColor(redOf(color), greenOf(color), blueOf(color));
+}
 }  // namespace
 
 int twipsToPixels(const QWidget& widget, double twips) {
     return static_cast<int>(std::lround(twips * widget.logicalDpiY() / 1440.0));
 }
 
-QtLabel::QtLabel(QWidget* parent) : QLabel(parent) { setAutoFillBackground(true); }
+QtLabel::QtLabel(QWidget* parent) : QLabel(parent) {
+    setAutoFillBackground(true);
+}
 
 void QtLabel::setCaption(std::string_view text) {
     const QString caption = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -33,6 +37,8 @@ void QtLabel::setForeColor(Color color) {
     setPalette(p);
 }
 
-void QtLabel::setTop(float twips) { move(x(), twipsToPixels(*this, twips)); }
+void QtLabel::setTop(float twips) {
+    move(x(), twipsToPixels(*this, twips));
+}
 
 }  // namespace tremolex

@@ -2,13 +2,16 @@
 
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace tremolex {
 
 namespace {
 
-QRgb toRgb(Color color) { return qRgb(redOf(color), greenOf(color), blueOf(color)); }
+QRgb toRgb(Color color) {
+    return qRgb(redOf(color), greenOf(color), blueOf(color));
+}
 
 // Clips the segment to [0, width] x [0, height] (Liang-Barsky); false when nothing of it
 // is inside. Works in doubles, so far-off ends never overflow a pixel index; an end cut
@@ -61,10 +64,13 @@ QtSurface::QtSurface(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_image = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
     m_image.fill(m_background);
+    m_rowOffsets.reserve(std::size_t{1} << 16);  // one per 16-bit value: series never allocate
     updateTransform();
 }
 
-void QtSurface::setBackColor(Color color) { m_background = toRgb(color); }
+void QtSurface::setBackColor(Color color) {
+    m_background = toRgb(color);
+}
 
 void QtSurface::setScaleLeft(float left) {
     m_scaleLeft = left;
@@ -96,26 +102,45 @@ void QtSurface::Cls() {
 }
 
 void QtSurface::Line(float x1, float y1, float x2, float y2, Color color) {
-    double ax = x1 * m_xScale + m_xOffset, ay = y1 * m_yScale + m_yOffset;
-    double bx = x2 * m_xScale + m_xOffset, by = y2 * m_yScale + m_yOffset;
+    double ax = pixelX(x1), ay = pixelY(y1), bx = pixelX(x2), by = pixelY(y2);
     if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) {
         return;
     }
-    const double w = m_image.width(), h = m_image.height();
-    if (!clipSegment(ax, ay, bx, by, w, h)) {
+    const int width = m_image.width(), height = m_image.height();
+    if (!clipSegment(ax, ay, bx, by, width, height)) {
         return;
     }
-    // Ends on the far edges fall one past the last pixel, which plotPixel leaves out.
+    // Ends on the far edges fall one past the last pixel, which is left out below.
     int px = static_cast<int>(std::floor(ax));
     int py = static_cast<int>(std::floor(ay));
     const int qx = static_cast<int>(std::floor(bx));
     const int qy = static_cast<int>(std::floor(by));
+    QRgb* const bits = reinterpret_cast<QRgb*>(m_image.bits());
+    const qsizetype stride = m_image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    const QRgb rgb = toRgb(color);
+    if (py == qy && py < height) {  // the grid's lines are level or upright: no stepping
+        for (int x = std::max(0, std::min(px, qx)); x <= std::min(width - 1, std::max(px, qx));
+             ++x) {
+            bits[py * stride + x] = rgb;
+        }
+        update();
+        return;
+    }
+    if (px == qx && px < width) {
+        for (int y = std::max(0, std::min(py, qy)); y <= std::min(height - 1, std::max(py, qy));
+             ++y) {
+            bits[y * stride + px] = rgb;
+        }
+        update();
+        return;
+    }
     // Bresenham between the two end pixels, both included.
     const int dx = std::abs(qx - px), sx = px < qx ? 1 : -1;
     const int dy = -std::abs(qy - py), sy = py < qy ? 1 : -1;
-    const QRgb rgb = toRgb(color);
     for (int err = dx + dy;;) {
-        plotPixel(px, py, rgb);
+        if (px >= 0 && py >= 0 && px < width && py < height) {
+            bits[py * stride + px] = rgb;
+        }
         if (px == qx && py == qy) {
             break;
         }
@@ -133,26 +158,69 @@ void QtSurface::Line(float x1, float y1, float x2, float y2, Color color) {
 }
 
 void QtSurface::PSet(float x, float y, Color color) {
-    const PointF point{x, y};
-    PSetMany({&point, 1}, color);
+    const double px = pixelX(x), py = pixelY(y);
+    // Also false for NaN. Inside the image truncation is the floor.
+    if (px >= 0 && py >= 0 && px < m_image.width() && py < m_image.height()) {
+        reinterpret_cast<QRgb*>(m_image.scanLine(static_cast<int>(py)))[static_cast<int>(px)] =
+            toRgb(color);
+        update();
+    }
 }
 
-void QtSurface::PSetMany(std::span<const PointF> points, Color color) {
-    const QRgb rgb = toRgb(color);
+// The pixel of every point is the one PSet would colour. Columns never go left as i grows,
+// so the points are taken a column at a time: the ends of a column's run are found from
+// the mapping and checked exactly, and the run only looks up its rows.
+void QtSurface::PSetSeries(double xStep, std::span<const std::int16_t> values, std::int16_t lowest,
+                           std::span<const float> heightOf, Color color) {
+    const std::size_t n = values.size();
+    if (!(m_xScale > 0) || !(xStep > 0) || !std::isfinite(xStep * static_cast<double>(n))) {
+        Surface::PSetSeries(xStep, values, lowest, heightOf, color);
+        return;
+    }
     const double width = m_image.width(), height = m_image.height();
-    QRgb* const bits = reinterpret_cast<QRgb*>(m_image.bits());
     const qsizetype stride = m_image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
-    for (const PointF& point : points) {
-        const double px = std::floor(point.x * m_xScale + m_xOffset);
-        const double py = std::floor(point.y * m_yScale + m_yOffset);
-        // Also false for NaN, so only finite, visible points get through.
-        if (px >= 0 && py >= 0 && px < width && py < height) {
-            bits[static_cast<qsizetype>(py) * stride + static_cast<qsizetype>(px)] = rgb;
+    m_rowOffsets.resize(heightOf.size());
+    for (std::size_t k = 0; k < heightOf.size(); ++k) {
+        const double py = pixelY(heightOf[k]);
+        m_rowOffsets[k] = py >= 0 && py < height ? static_cast<qsizetype>(py) * stride : -1;
+    }
+    const auto column = [&](std::size_t i) {
+        return pixelX(static_cast<float>(xStep * static_cast<double>(i)));
+    };
+
+    QRgb* const bits = reinterpret_cast<QRgb*>(m_image.bits());
+    const QRgb rgb = toRgb(color);
+    for (std::size_t i = 1; i <= n;) {
+        const double px = column(i);
+        if (!(px < width)) {
+            break;  // this point and all after it lie right of the surface
         }
+        if (px < 0) {
+            ++i;
+            continue;
+        }
+        // The last point j of this column: column(j) < c + 1 <= column(j + 1).
+        const double c = std::floor(px);
+        const double guess = (c + 1 - m_xOffset) / m_xScale / xStep;
+        std::size_t j =
+            std::clamp(guess >= 1 ? static_cast<std::size_t>(std::min(guess, 1e18)) : 1, i, n);
+        while (j < n && column(j + 1) < c + 1) {
+            ++j;
+        }
+        while (j > i && column(j) >= c + 1) {
+            --j;
+        }
+        QRgb* const at = bits + static_cast<qsizetype>(c);
+        for (std::size_t k = i; k <= j; ++k) {
+            const qsizetype row = m_rowOffsets[static_cast<std::size_t>(values[k - 1] - lowest)];
+            if (row >= 0) {
+                at[row] = rgb;
+            }
+        }
+        i = j + 1;
     }
     update();
 }
-
 void QtSurface::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.drawImage(event->rect(), m_image, event->rect());

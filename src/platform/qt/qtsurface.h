@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <vector>
 
 #include "platform/surface.h"
 
@@ -25,7 +26,8 @@ public:
     void Cls() override;
     void Line(float x1, float y1, float x2, float y2, Color color) override;
     void PSet(float x, float y, Color color) override;
-    void PSetMany(std::span<const PointF> points, Color color) override;
+    void PSetSeries(double xStep, std::span<const std::int16_t> values, std::int16_t lowest,
+                    std::span<const float> heightOf, Color color) override;
 
     const QImage& image() const { return m_image; }
 
@@ -35,11 +37,8 @@ protected:
 
 private:
     void updateTransform();
-    void plotPixel(int px, int py, QRgb rgb) {
-        if (px >= 0 && py >= 0 && px < m_image.width() && py < m_image.height()) {
-            reinterpret_cast<QRgb*>(m_image.scanLine(py))[px] = rgb;
-        }
-    }
+    double pixelX(float x) const { return x * m_xScale + m_xOffset; }
+    double pixelY(float y) const { return y * m_yScale + m_yOffset; }
 
     QImage m_image;
     QRgb m_background = qRgb(0, 0, 0);
@@ -49,6 +48,7 @@ private:
     float m_scaleHeight = 1;
     // Pixel = logical * scale + offset, for each axis.
     double m_xScale = 1, m_xOffset = 0, m_yScale = 1, m_yOffset = 0;
+    std::vector<qsizetype> m_rowOffsets;  // PSetSeries: where each value's row starts
 };
 
 }  // namespace tremolex

@@ -1,0 +1,186 @@
+// A full chart redraw of a full store on the real Qt surface, against a floor measured
+// in the same run: writing the same number of pixels, at positions worked out
+// beforehand, into the same image. Also counts allocations per redraw.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "chart/chart.h"
+#include "platform/qt/qtsurface.h"
+
+namespace {
+std::size_t g_allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    ++g_allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using namespace tremolex;
+
+class NullLabel final : public Label {
+public:
+    void setCaption(std::string_view) override {}
+    void setBackColor(Color) override {}
+    void setForeColor(Color) override {}
+    void setTop(float) override {}
+};
+class NullDialogs final : public Dialogs {
+public:
+    std::string InputBox(std::string_view, std::string_view, std::string_view) override {
+        return {};
+    }
+    void MsgBox(std::string_view, std::string_view) override {}
+};
+class NullKeyStore final : public KeyStore {
+public:
+    bool create() override { return false; }
+    std::unique_ptr<Key> open(Access) override { return nullptr; }
+};
+
+class RecordingSurface final : public Surface {
+public:
+    void setScaleLeft(float) override {}
+    void setScaleTop(float) override {}
+    void setScaleWidth(float) override {}
+    void setScaleHeight(float) override {}
+    void Cls() override { points.clear(); }
+    void Line(float, float, float, float, Color) override {}
+    void PSet(float x, float y, Color) override { points.emplace_back(x, y); }
+
+    std::vector<std::pair<float, float>> points;
+};
+
+// A whole NiMH charge in counts, with noise: 100000 readings.
+void fillCharge(SampleStore& store) {
+    std::srand(1);
+    for (std::int32_t i = 0; i < SampleStore::kCapacity; ++i) {
+        const double x = static_cast<double>(i) / SampleStore::kCapacity;
+        const double volts =
+            1.25 + 0.2 * std::sqrt(x) + 0.05 * std::pow(x, 8) - 0.02 * std::pow(x, 30);
+        store.append(static_cast<std::int16_t>(volts / 2.5 * 1023 + std::rand() % 5 - 2));
+    }
+}
+
+double secondsOf(auto&& work, int runs) {
+    double best = 1e9;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+void BM_DrawChart(benchmark::State& state) {
+    QtSurface surface;
+    surface.resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    surface.show();
+    surface.setScaleWidth(1003);
+    surface.setScaleHeight(-1003);
+    surface.setScaleLeft(-1);
+    surface.setScaleTop(1000);
+
+    VoltageWindow window{1.6f, 1.0f, 0.6f};
+    SampleStore samples;
+    fillCharge(samples);
+    ChargeTimes times{0, 36000};
+    const std::int32_t fullscale = 1023;
+    const std::string title = "Tremolex";
+    std::array<NullLabel, 10> labels;
+    NullDialogs dialogs;
+    NullKeyStore keys;
+    const Module1 settings(keys);
+    Chart chart(
+        {window, samples, times, fullscale, title},
+        {surface,
+         {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
+         labels[7],
+         labels[8],
+         labels[9]},
+        dialogs, settings, ".");
+    chart.drawchart();  // the window settles on the latest reading
+
+    // The floor: the pixel of every sample, in plot order, worked out beforehand.
+    RecordingSurface recorder;
+    Chart recorded({window, samples, times, fullscale, title},
+                   {recorder,
+                    {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
+                    labels[7],
+                    labels[8],
+                    labels[9]},
+                   dialogs, settings, ".");
+    recorded.drawchart();
+    const QImage& picture = surface.image();
+    const double xScale = picture.width() / 1003.0, yScale = picture.height() / -1003.0;
+    const qsizetype stride = picture.bytesPerLine() / 4;
+    std::vector<qsizetype> writes;
+    writes.reserve(recorder.points.size());
+    for (const auto& [x, y] : recorder.points) {
+        const double px = (x + 1) * xScale, py = (y - 1000) * yScale;
+        if (px >= 0 && py >= 0 && px < picture.width() && py < picture.height()) {
+            writes.push_back(static_cast<qsizetype>(py) * stride + static_cast<qsizetype>(px));
+        }
+    }
+    QImage target(picture.size(), QImage::Format_RGB32);
+    auto* out = reinterpret_cast<QRgb*>(target.bits());
+    const double floor = secondsOf(
+        [&] {
+            for (const qsizetype at : writes) {
+                out[at] = qRgb(192, 255, 192);
+            }
+            benchmark::ClobberMemory();
+        },
+        50);
+    const double clear = secondsOf([&] { surface.Cls(); }, 50);
+
+    double seconds = 0;
+    std::size_t allocations = 0;
+    for (auto _ : state) {
+        const std::size_t before = g_allocations;
+        const auto start = std::chrono::steady_clock::now();
+        chart.drawchart();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        allocations += g_allocations - before;
+    }
+    const double perRedraw = seconds / static_cast<double>(state.iterations());
+    state.counters["redraw_ms"] = perRedraw * 1e3;
+    state.counters["floor_ms"] = floor * 1e3;
+    state.counters["cls_ms"] = clear * 1e3;
+    state.counters["x_floor"] = perRedraw / floor;
+    state.counters["floor_pixels"] = static_cast<double>(writes.size());
+    state.counters["allocs_per_redraw"] =
+        static_cast<double>(allocations) / static_cast<double>(state.iterations());
+}
+// The default window's chart (6875 by 5585 twips), and a large screen.
+BENCHMARK(BM_DrawChart)->Args({458, 372})->Args({1900, 1000})->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
