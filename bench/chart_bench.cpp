@@ -8,29 +8,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "allocationcounter.h"
 #include "chart/chart.h"
 #include "platform/qt/qtsurface.h"
-
-namespace {
-std::size_t g_allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -110,26 +92,22 @@ void BM_DrawChart(benchmark::State& state) {
     NullDialogs dialogs;
     NullKeyStore keys;
     const Module1 settings(keys);
-    Chart chart(
-        {window, samples, times, fullscale, title},
-        {surface,
-         {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
-         labels[7],
-         labels[8],
-         labels[9]},
-        dialogs, settings, ".");
+    const auto chartOn = [&](Surface& grafik) {
+        return Chart(
+            {window, samples, times, fullscale, title},
+            {grafik,
+             {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
+             labels[7],
+             labels[8],
+             labels[9]},
+            dialogs, settings, ".");
+    };
+    Chart chart = chartOn(surface);
     chart.drawchart();  // the window settles on the latest reading
 
     // The floor: the pixel of every sample, in plot order, worked out beforehand.
     RecordingSurface recorder;
-    Chart recorded({window, samples, times, fullscale, title},
-                   {recorder,
-                    {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
-                    labels[7],
-                    labels[8],
-                    labels[9]},
-                   dialogs, settings, ".");
-    recorded.drawchart();
+    chartOn(recorder).drawchart();
     const QImage& picture = surface.image();
     const double xScale = picture.width() / 1003.0, yScale = picture.height() / -1003.0;
     const qsizetype stride = picture.bytesPerLine() / 4;
@@ -156,11 +134,11 @@ void BM_DrawChart(benchmark::State& state) {
     double seconds = 0;
     std::size_t allocations = 0;
     for (auto _ : state) {
-        const std::size_t before = g_allocations;
+        const std::size_t before = allocationCount();
         const auto start = std::chrono::steady_clock::now();
         chart.drawchart();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        allocations += g_allocations - before;
+        allocations += allocationCount() - before;
     }
     const double perRedraw = seconds / static_cast<double>(state.iterations());
     state.counters["redraw_ms"] = perRedraw * 1e3;

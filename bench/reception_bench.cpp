@@ -8,32 +8,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <random>
 #include <string>
 
+#include "allocationcounter.h"
 #include "platform/qt/qtclock.h"
 #include "serial/samplereception.h"
-
-namespace {
-
-std::size_t g_allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -105,7 +85,7 @@ void BM_Reception(benchmark::State& state) {
     double seconds = 0;
     std::size_t allocations = 0;
     for (auto _ : state) {
-        const std::size_t allocationsBefore = g_allocations;
+        const std::size_t allocationsBefore = allocationCount();
         const auto start = std::chrono::steady_clock::now();
         for (std::size_t at = 0; at < all.size(); at += chunk) {
             if (store.full()) {
@@ -114,7 +94,7 @@ void BM_Reception(benchmark::State& state) {
             reception.receive(all.substr(at, chunk));
         }
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        allocations += g_allocations - allocationsBefore;
+        allocations += allocationCount() - allocationsBefore;
     }
     const double perIteration = seconds / static_cast<double>(state.iterations());
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * lines));

@@ -1,0 +1,26 @@
+#include "allocationcounter.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::size_t g_allocations = 0;
+}  // namespace
+
+std::size_t allocationCount() {
+    return g_allocations;
+}
+
+void* operator new(std::size_t size) {
+    ++g_allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
