@@ -24,6 +24,7 @@ public:
     void setBackColor(Color) override {}
     void setForeColor(Color) override {}
     void setTop(float) override {}
+    void setToolTip(std::string_view) override {}
 };
 class NullDialogs final : public Dialogs {
 public:

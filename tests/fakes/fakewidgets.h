@@ -21,12 +21,14 @@ public:
     void setBackColor(Color color) override { backColor = color; }
     void setForeColor(Color color) override { foreColor = color; }
     void setTop(float twips) override { top = twips; }
+    void setToolTip(std::string_view text) override { toolTip = text; }
 
     std::string caption;
     int captionsWritten = 0;
     Color backColor = 0;
     Color foreColor = 0;
     float top = 0;
+    std::string toolTip;
 };
 
 // Answers input boxes from a script ("" once it runs out, as Cancel does) and records

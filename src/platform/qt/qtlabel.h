@@ -16,6 +16,7 @@ public:
     void setBackColor(Color color) override;
     void setForeColor(Color color) override;
     void setTop(float twips) override;
+    void setToolTip(std::string_view text) override;
 };
 
 // Pixels of `twips` on the widget's screen, rounded to the nearest.
