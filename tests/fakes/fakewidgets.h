@@ -69,8 +69,8 @@ public:
     }
     void stop() override { onTick = nullptr; }
     void fire() {
-        if (onTick) {
-            onTick();
+        if (const auto tick = onTick) {  // a copy: the tick may stop or restart the timer
+            tick();
         }
     }
 

@@ -1,0 +1,133 @@
+#include "serial/portconnection.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "settings/numtext.h"
+#include "settings/settingnames.h"
+#include "settings/textnum.h"
+
+namespace tremolex {
+
+namespace {
+
+namespace names = settingnames;
+
+constexpr std::string_view kPortPrompt = "Please select Serial Port Number [1-12].";
+constexpr std::array<std::string_view, 12> kAcceptedPorts = {"1", "2", "3", "4",  "5",  "6",
+                                                             "7", "8", "9", "10", "11", "12"};
+
+// A number too large for a port number reads as 0, which no port is.
+std::int32_t portNumberOf(std::string_view text) {
+    const double number = roundHalfEven(textnum(text));
+    if (!(number >= std::numeric_limits<std::int32_t>::min() &&
+          number <= std::numeric_limits<std::int32_t>::max())) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(number);
+}
+
+std::string reasonText(const CommPort::OpenResult& result) {
+    switch (result.failure) {
+        case CommPort::Failure::None:
+            return {};
+        case CommPort::Failure::NotFound:
+            return "not found: the device is not connected";
+        case CommPort::Failure::InUse:
+            return "in use by another program";
+        case CommPort::Failure::NoPermission:
+            if (result.group.empty()) {
+                return "no permission to open the device";
+            }
+            return "no permission: join the group " + result.group + " (sudo usermod -aG " +
+                   result.group + " $USER), then log in again";
+        case CommPort::Failure::Refused:
+            return "the port number or the line settings cannot be used";
+        case CommPort::Failure::Other:
+            break;
+    }
+    return result.detail.empty() ? "could not be opened" : result.detail;
+}
+
+}  // namespace
+
+PortConnection::PortConnection(Fields fields, CommPort& MSComm1, Label& Label1, Dialogs& dialogs,
+                               const Module1& settings, Timer& retryTimer)
+    : m_fields(fields),
+      m_comm(MSComm1),
+      m_label(Label1),
+      m_dialogs(dialogs),
+      m_settings(settings),
+      m_retryTimer(retryTimer) {}
+
+void PortConnection::openport() {
+    m_fields.portnum =
+        portNumberOf(m_settings.regread(names::kPortNumber, names::kPortNumberDefault));
+    m_fields.baudrate = m_settings.regread(names::kBaudRate, names::kBaudRateDefault);
+    m_fields.portready = false;
+    m_comm.setCommPort(m_fields.portnum);
+    m_comm.setSettings(m_fields.baudrate + ",n,8,1");
+    const CommPort::OpenResult result = m_comm.open();
+    m_fields.portready = result.ok();
+    showOutcome(result);
+}
+
+void PortConnection::showOutcome(const CommPort::OpenResult& result) {
+    const std::string port = "Serial port " + numtext(m_fields.portnum);
+    m_label.setCaption(port + (result.ok() ? " ready" : " error!"));
+    m_label.setBackColor(result.ok() ? kReadyColor : kErrorColor);
+    std::string tip = result.device.empty() ? port + ": no device" : port + ": " + result.device;
+    if (!result.ok()) {
+        tip += " - " + reasonText(result);
+    }
+    m_label.setToolTip(tip);
+}
+
+void PortConnection::scanports() {
+    if (m_fields.portready) {
+        return;
+    }
+    const std::int32_t saved = m_fields.portnum;
+    for (std::int32_t n = 12; n >= 1; --n) {
+        m_settings.regwrite(names::kPortNumber, numtext(n));
+        openport();
+        if (m_fields.portready) {
+            return;
+        }
+    }
+    m_settings.regwrite(names::kPortNumber, numtext(saved));
+    openport();
+}
+
+void PortConnection::menuport_Click() {
+    m_retryTimer.stop();  // the user decides now
+    m_comm.close();
+    const std::string answer =
+        m_dialogs.InputBox(kPortPrompt, m_fields.apptitle, numtext(m_fields.portnum));
+    if (std::find(kAcceptedPorts.begin(), kAcceptedPorts.end(), answer) != kAcceptedPorts.end()) {
+        m_fields.portnum = portNumberOf(answer);
+    } else if (!answer.empty()) {
+        m_dialogs.MsgBox("Wrong entry!", m_fields.apptitle);
+    }
+    m_settings.regwrite(names::kPortNumber, numtext(m_fields.portnum));
+    openport();
+}
+
+void PortConnection::portLost() {
+    m_fields.portready = false;
+    CommPort::OpenResult lost;
+    lost.failure = CommPort::Failure::NotFound;
+    showOutcome(lost);
+    m_label.setToolTip("Serial port " + numtext(m_fields.portnum) +
+                       ": the device went away; trying again every few seconds");
+    m_retryTimer.start(kRetryInterval, [this] {
+        openport();
+        if (m_fields.portready) {
+            m_retryTimer.stop();
+        }
+    });
+}
+
+}  // namespace tremolex

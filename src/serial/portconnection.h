@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "platform/commport.h"
+#include "platform/dialogs.h"
+#include "platform/label.h"
+#include "platform/timer.h"
+#include "settings/module1.h"
+
+namespace tremolex {
+
+// Opening the serial port with the stored number and baud rate, the status label, the
+// search for a port that opens, the port dialog, and getting a lost device back.
+//
+// The setting "Serial Port Number" is the channel for the number: openport() always
+// takes it from there, so whoever wants a port stored it first.
+class PortConnection {
+public:
+    struct Fields {
+        std::int32_t& portnum;
+        std::string& baudrate;
+        bool& portready;
+        const std::string& apptitle;
+    };
+
+    static constexpr Color kReadyColor = rgb(192, 255, 192);
+    static constexpr Color kErrorColor = rgb(255, 192, 192);
+    // How often a port whose device went away is tried again.
+    static constexpr std::chrono::milliseconds kRetryInterval{3000};
+
+    PortConnection(Fields fields, CommPort& MSComm1, Label& Label1, Dialogs& dialogs,
+                   const Module1& settings, Timer& retryTimer);
+
+    // Opens the stored port; the outcome is in portready and on the label.
+    void openport();
+    // When the port is not open: tries ports 12 down to 1, keeping the first that opens
+    // in the setting; when none does, the stored number is put back and tried once more.
+    void scanports();
+    // Asks for a port number and reopens the port, whatever the answer.
+    void menuport_Click();
+    // The open port's device went away: shown at once, then the same port is tried
+    // again every few seconds until it opens or the user chooses a port.
+    void portLost();
+
+private:
+    void showOutcome(const CommPort::OpenResult& result);
+
+    Fields m_fields;
+    CommPort& m_comm;
+    Label& m_label;
+    Dialogs& m_dialogs;
+    const Module1& m_settings;
+    Timer& m_retryTimer;
+};
+
+}  // namespace tremolex
