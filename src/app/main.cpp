@@ -1,33 +1,29 @@
-#include <cstdio>
-#include <string>
+#include <QApplication>
 
+#include "app/form1.h"
 #include "platform/posix/configdir.h"
 #include "platform/posix/inifilekeystore.h"
-#include "settings/module1.h"
-#include "settings/settingnames.h"
+#include "platform/qt/qtclock.h"
+#include "platform/qt/qtcommport.h"
+#include "platform/qt/qtinstancelock.h"
+#include "platform/qt/qtlocale.h"
 
-// The main window is not built yet. Until it is, the program shows the settings that
-// the window will start with, read as the window will read them.
-int main() {
+int main(int argc, char** argv) {
     using namespace tremolex;
-    namespace names = settingnames;
+    QApplication app(argc, argv);
 
-    IniFileKeyStore keys(settingsFilePath());
-    const Module1 settings(keys);
-    std::printf("Tremolex: the main window is not part of this version yet.\n");
-    std::printf("Settings in %s:\n", keys.file().c_str());
-    const std::pair<std::string_view, std::string_view> values[] = {
-        {names::kWindowLeft, names::kWindowLeftDefault},
-        {names::kWindowTop, names::kWindowTopDefault},
-        {names::kWindowWidth, names::kWindowWidthDefault},
-        {names::kWindowHeight, names::kWindowHeightDefault},
-        {names::kRange, names::kRangeDefault},
-        {names::kPortNumber, names::kPortNumberDefault},
-        {names::kBaudRate, names::kBaudRateDefault},
-    };
-    for (const auto& [name, fallback] : values) {
-        const std::string text = settings.regread(name, fallback);
-        std::printf("  %.*s = %s\n", static_cast<int>(name.size()), name.data(), text.c_str());
+    Form1Services services;
+    services.keys = std::make_unique<IniFileKeyStore>(settingsFilePath());
+    services.comm = std::make_unique<QtCommPort>();
+    services.clock = std::make_unique<QtClock>();
+    services.instanceLock = std::make_unique<QtInstanceLock>();
+    services.programFolder = QCoreApplication::applicationDirPath().toStdString();
+    services.decimalSeparator = localeDecimalSeparator();
+
+    Form1 form(std::move(services));
+    if (!form.Form_Load()) {
+        return 0;  // another copy runs
     }
-    return 0;
+    form.show();
+    return QApplication::exec();
 }

@@ -23,6 +23,9 @@ void QtLabel::setCaption(std::string_view text) {
     if (caption != this->text()) {
         setText(caption);
     }
+    if (m_hiddenWhenEmpty) {
+        setVisible(!caption.isEmpty());
+    }
 }
 
 void QtLabel::setBackColor(Color color) {
@@ -39,6 +42,15 @@ void QtLabel::setForeColor(Color color) {
 
 void QtLabel::setTop(float twips) {
     move(x(), twipsToPixels(*this, twips));
+}
+
+void QtLabel::setToolTip(std::string_view text) {
+    QLabel::setToolTip(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QtLabel::setHiddenWhenEmpty(bool hidden) {
+    m_hiddenWhenEmpty = hidden;
+    setVisible(!hidden || !text().isEmpty());
 }
 
 }  // namespace tremolex

@@ -17,6 +17,12 @@ public:
     void setForeColor(Color color) override;
     void setTop(float twips) override;
     void setToolTip(std::string_view text) override;
+
+    // Hides the label while its caption is empty.
+    void setHiddenWhenEmpty(bool hidden);
+
+private:
+    bool m_hiddenWhenEmpty = false;
 };
 
 // Pixels of `twips` on the widget's screen, rounded to the nearest.

@@ -62,10 +62,8 @@ bool clipSegment(double& x1, double& y1, double& x2, double& y2, double width, d
 
 QtSurface::QtSurface(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_image = QImage(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
-    m_image.fill(m_background);
     m_rowOffsets.reserve(std::size_t{1} << 16);  // one per 16-bit value: series never allocate
-    updateTransform();
+    newImage();
 }
 
 void QtSurface::setBackColor(Color color) {
@@ -97,8 +95,17 @@ void QtSurface::updateTransform() {
 }
 
 void QtSurface::Cls() {
+    if (m_image.size() != size().expandedTo(QSize(1, 1))) {
+        newImage();  // resized while hidden: the resize event comes only when shown
+    }
     m_image.fill(m_background);
     update();
+}
+
+void QtSurface::newImage() {
+    m_image = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    m_image.fill(m_background);
+    updateTransform();
 }
 
 void QtSurface::Line(float x1, float y1, float x2, float y2, Color color) {
@@ -227,10 +234,9 @@ void QtSurface::paintEvent(QPaintEvent* event) {
 }
 
 void QtSurface::resizeEvent(QResizeEvent* event) {
-    const QSize size = event->size().expandedTo(QSize(1, 1));
-    m_image = QImage(size, QImage::Format_RGB32);
-    m_image.fill(m_background);
-    updateTransform();
+    if (m_image.size() != size().expandedTo(QSize(1, 1))) {  // not already drawn at this size
+        newImage();
+    }
     QWidget::resizeEvent(event);
 }
 

@@ -11,7 +11,7 @@ namespace tremolex {
 // The drawing surface as a widget. Drawing goes straight into a retained image of the
 // widget's size, which paintEvent only copies to the screen: what is shown is always
 // exactly what was last drawn, also after the widget was covered. A resize starts a new
-// image cleared to the background colour.
+// image cleared to the background colour, at the latest when it is next cleared.
 class QtSurface final : public QWidget, public Surface {
 public:
     explicit QtSurface(QWidget* parent = nullptr);
@@ -36,6 +36,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void newImage();
     void updateTransform();
     double pixelX(float x) const { return x * m_xScale + m_xOffset; }
     double pixelY(float y) const { return y * m_yScale + m_yOffset; }

@@ -1,0 +1,297 @@
+#include "app/form1.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <cmath>
+
+#include "app/formlayout.h"
+#include "app/windowgeometry.h"
+#include "platform/qt/qtdialogs.h"
+#include "settings/numtext.h"
+#include "settings/settingnames.h"
+#include "settings/textnum.h"
+
+namespace tremolex {
+
+namespace {
+
+namespace names = settingnames;
+
+constexpr std::string_view kAppTitle = "Tremolex";
+constexpr Color kBlack = rgb(0, 0, 0);
+constexpr Color kWhite = rgb(255, 255, 255);
+constexpr Color kLightGreen = rgb(192, 255, 192);
+constexpr Color kDarkBlue = rgb(0, 0, 64);
+constexpr Color kLightRed = rgb(255, 192, 192);
+constexpr std::chrono::milliseconds kTimer1Interval{1000};
+
+QColor qColor(Color color) {
+    return QColor(redOf(color), greenOf(color), blueOf(color));
+}
+
+}  // namespace
+
+Form1::Form1(Form1Services services) : m_services(std::move(services)) {
+    setWindowTitle(QStringLiteral("Bramwick Tremolex"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tremolex-16.png")));
+    buildControls();
+    buildMenus();
+    m_dialogs =
+        m_services.dialogs ? std::move(m_services.dialogs) : std::make_unique<QtDialogs>(this);
+    m_chart = std::make_unique<Chart>(Chart::Fields{m_state.window, m_state.samples, m_state.times,
+                                                    m_state.fullscale, m_state.apptitle},
+                                      Chart::Controls{*m_grafik,
+                                                      {m_labs[0], m_labs[1], m_labs[2], m_labs[3],
+                                                       m_labs[4], m_labs[5], m_labs[6]},
+                                                      *m_labvalue,
+                                                      *m_labtime,
+                                                      *m_labstorefull},
+                                      *m_dialogs, m_settings, m_services.decimalSeparator);
+    m_port = std::make_unique<PortConnection>(
+        PortConnection::Fields{m_state.portnum, m_state.baudrate, m_state.portready,
+                               m_state.apptitle},
+        *m_comm, *m_Label1, *m_dialogs, m_settings, m_retryTimer);
+    m_comm->setEvents([this] { MSComm1_OnComm(); }, [this] { m_port->portLost(); });
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+    QPalette palette = m_client->palette();
+    palette.setColor(QPalette::Window, qColor(kBlack));
+    palette.setColor(QPalette::WindowText, qColor(rgb(192, 192, 192)));
+    m_client->setPalette(palette);
+    m_client->setAutoFillBackground(true);
+
+    m_grafik = new QtSurface(m_client);
+    m_grafik->setBackColor(kBlack);
+    m_grafik->move(px(FormLayout::kChartLeft), px(FormLayout::kChartTop));
+    m_grafik->resize(px(6015), px(6735));
+
+    m_Label1 = newLabel("Label1", 4860, 600, 1755, 255);
+    m_Label1->setBackColor(kLightGreen);
+    m_Label1->setForeColor(kBlack);
+    m_labtime = newLabel("labtime", 1920, 600, 1455, 255);
+    m_labvalue = newLabel("labvalue", 360, 600, 1455, 255);
+    for (QtLabel* status : {m_labtime, m_labvalue}) {
+        status->setForeColor(kWhite);
+        status->setBackColor(kDarkBlue);
+    }
+    for (int k = 7; k >= 1; --k) {
+        QtLabel* lab = newLabel(("lab" + std::to_string(k)).c_str(), 300,
+                                static_cast<float>(1260 + (7 - k) * 240), 495, 255);
+        lab->setForeColor(kLightGreen);
+        lab->setBackColor(kBlack);
+        lab->setCaption("xxxxxx");
+        m_labs[static_cast<std::size_t>(k - 1)] = lab;
+    }
+    const std::tuple<const char*, const char*, float, float> captions[] = {
+        {"Label3", "Current value:", 360, 1095},
+        {"Label4", "Charge time:", 1920, 975},
+        {"Label2", "Port Status:", 4860, 975}};
+    for (const auto& [name, caption, left, width] : captions) {
+        QtLabel* label = newLabel(name, left, 360, width, 255);
+        label->setCaption(caption);
+        label->setForeColor(kWhite);
+        label->setBackColor(kBlack);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    // Not a design control: says when the store is full and readings are turned away.
+    m_labstorefull = newLabel("labstorefull", FormLayout::kChartLeft, 960, 6015, 255);
+    m_labstorefull->setForeColor(kBlack);
+    m_labstorefull->setBackColor(kLightRed);
+    m_labstorefull->setHiddenWhenEmpty(true);
+}
+
+QtLabel* Form1::newLabel(const char* name, float left, float top, float width, float height) {
+    auto* label = new QtLabel(m_client);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(Qt::AlignCenter);
+    label->setGeometry(px(left), px(top), px(width), px(height));
+    return label;
+}
+
+QtLabel& Form1::label(const char* name) {
+    return *m_client->findChild<QtLabel*>(QString::fromLatin1(name));
+}
+
+void Form1::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->addAction(QStringLiteral("Save Graph"));
+    file->addAction(QStringLiteral("Load Graph"));
+    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+    options->addAction(QStringLiteral("Shift Scale Up"), this,
+                       [this] { m_chart->menuscaleup_Click(); });
+    options->addAction(QStringLiteral("Shift Scale Down"), this,
+                       [this] { m_chart->menuscaledown_Click(); });
+    options->addAction(QStringLiteral("Change Voltage Range"), this,
+                       [this] { m_chart->menurange_Click(); });
+    options->addAction(QStringLiteral("Change Serial Port Number"), this,
+                       [this] { m_port->menuport_Click(); });
+}
+
+bool Form1::Form_Load() {
+    if (!m_services.instanceLock->tryLock()) {
+        return false;
+    }
+    m_state.apppath = appPathOf(m_services.programFolder);
+    m_state.apptitle = kAppTitle;
+    m_state.lastpath = m_settings.regread(names::kLastPath, m_state.apppath);
+    restoreGeometry();
+
+    // A width too large for single precision can only come from editing the settings.
+    const auto range =
+        static_cast<float>(textnum(m_settings.regread(names::kRange, names::kRangeDefault)));
+    m_state.window.scalerange =
+        std::isfinite(range) ? range : static_cast<float>(textnum(names::kRangeDefault));
+    m_state.fullscale = 1023;
+    m_state.window.scaletop = Chart::kResetTop;
+    m_state.window.scalebottom = static_cast<float>(static_cast<double>(Chart::kResetTop) -
+                                                    static_cast<double>(m_state.window.scalerange));
+    m_chart->showscale();
+    m_chart->drawgrid();
+    m_port->openport();
+    m_port->scanports();
+    m_timer1.start(kTimer1Interval, [this] { Timer1_Timer(); });
+    return true;
+}
+
+// Each value is read and applied before the next is read.
+void Form1::restoreGeometry() {
+    WindowGeometry stored;
+    stored.left = WindowGeometry::settingValue(
+        m_settings.regread(names::kWindowLeft, names::kWindowLeftDefault), stored.left);
+    setLeft(stored.left);
+    stored.top = WindowGeometry::settingValue(
+        m_settings.regread(names::kWindowTop, names::kWindowTopDefault), stored.top);
+    setTop(stored.top);
+    stored.width = WindowGeometry::settingValue(
+        m_settings.regread(names::kWindowWidth, names::kWindowWidthDefault), stored.width);
+    setWidth(stored.width);
+    stored.height = WindowGeometry::settingValue(
+        m_settings.regread(names::kWindowHeight, names::kWindowHeightDefault), stored.height);
+    setHeight(stored.height);
+
+    std::vector<WindowGeometry::Rect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->availableGeometry();
+        screens.push_back({twips(r.x()), twips(r.y()), twips(r.width()), twips(r.height())});
+    }
+    const WindowGeometry placed = WindowGeometry::keptOnScreen(stored, screens);
+    if (placed.left != stored.left || placed.top != stored.top) {
+        setLeft(placed.left);
+        setTop(placed.top);
+    }
+}
+
+void Form1::Form_Unload() {
+    m_settings.regwrite(names::kWindowLeft, numtext(Left()));
+    m_settings.regwrite(names::kWindowTop, numtext(Top()));
+    m_settings.regwrite(names::kWindowWidth, numtext(Width()));
+    m_settings.regwrite(names::kWindowHeight, numtext(Height()));
+}
+
+void Form1::Form_Resize() {
+    if (isMinimized() || !m_chart) {
+        return;
+    }
+    const FormLayout::Size outer{Width(), Height()};
+    const FormLayout::Size window = FormLayout::windowSize(outer);
+    if (window.width != outer.width) {
+        setWidth(window.width);
+    }
+    if (window.height != outer.height) {
+        setHeight(window.height);
+    }
+    const FormLayout::Size chart = FormLayout::chartSize(window);
+    m_grafik->resize(px(chart.width), px(chart.height));
+    m_grafik->setScaleWidth(1003);
+    m_grafik->setScaleHeight(-1003);
+    m_grafik->setScaleLeft(-1);
+    m_grafik->setScaleTop(1000);
+    m_chart->drawgrid();
+    const std::int32_t gridstep = FormLayout::gridstep(twips(m_grafik->height()));
+    const std::array<float, 7> tops = FormLayout::labelTops(twips(m_grafik->y()), gridstep);
+    for (std::size_t k = 0; k < tops.size(); ++k) {
+        m_labs[k]->setTop(tops[k]);
+    }
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();  // restoring from minimised may not change the size
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+// The stored size is the outer frame's; the window system adds its decorations only once
+// the window is shown, so the size is applied again when they are known.
+void Form1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    const QSize margins = frameMargins();
+    if (m_pendingOuterSize.isValid() && !margins.isNull()) {
+        resize(m_pendingOuterSize - margins);
+    }
+    m_pendingOuterSize = {};
+    setMinimumSize(QSize(px(FormLayout::kMinimumSize), px(FormLayout::kMinimumSize)) - margins);
+}
+
+QSize Form1::frameMargins() const {
+    return frameGeometry().size() - geometry().size();
+}
+
+int Form1::px(float value) const {
+    return static_cast<int>(std::lround(static_cast<double>(value) * logicalDpiX() / 1440.0));
+}
+
+float Form1::twips(int pixels) const {
+    return static_cast<float>(pixels * 1440.0 / logicalDpiX());
+}
+
+float Form1::Left() const {
+    return twips(frameGeometry().x());
+}
+float Form1::Top() const {
+    return twips(frameGeometry().y());
+}
+float Form1::Width() const {
+    return twips(frameGeometry().width());
+}
+float Form1::Height() const {
+    return twips(frameGeometry().height());
+}
+
+void Form1::setLeft(float value) {
+    move(px(value), frameGeometry().y());
+}
+void Form1::setTop(float value) {
+    move(frameGeometry().x(), px(value));
+}
+
+void Form1::setWidth(float value) {
+    const int outer = std::max(1, px(value));
+    m_pendingOuterSize = QSize(outer, frameGeometry().height());
+    resize(std::max(1, outer - frameMargins().width()), height());
+}
+
+void Form1::setHeight(float value) {
+    const int outer = std::max(1, px(value));
+    m_pendingOuterSize = QSize(frameGeometry().width(), outer);
+    resize(width(), std::max(1, outer - frameMargins().height()));
+}
+
+}  // namespace tremolex

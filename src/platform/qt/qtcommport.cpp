@@ -1,0 +1,183 @@
+#include "platform/qt/qtcommport.h"
+
+#ifndef _WIN32
+#include "platform/posix/portdevice.h"
+#endif
+
+namespace tremolex {
+
+namespace {
+
+constexpr std::int32_t kHighestPort = 255;
+
+QSerialPort::Parity toQt(LineSettings::Parity parity) {
+    switch (parity) {
+        case LineSettings::Parity::Even:
+            return QSerialPort::EvenParity;
+        case LineSettings::Parity::Odd:
+            return QSerialPort::OddParity;
+        case LineSettings::Parity::Mark:
+            return QSerialPort::MarkParity;
+        case LineSettings::Parity::Space:
+            return QSerialPort::SpaceParity;
+        case LineSettings::Parity::None:
+            break;
+    }
+    return QSerialPort::NoParity;
+}
+
+QSerialPort::StopBits toQt(LineSettings::StopBits stopBits) {
+    switch (stopBits) {
+        case LineSettings::StopBits::OneAndHalf:
+            return QSerialPort::OneAndHalfStop;
+        case LineSettings::StopBits::Two:
+            return QSerialPort::TwoStop;
+        case LineSettings::StopBits::One:
+            break;
+    }
+    return QSerialPort::OneStop;
+}
+
+CommPort::OpenResult outcome(CommPort::Failure failure, const std::string& device) {
+    CommPort::OpenResult result;
+    result.failure = failure;
+    result.device = device;
+    return result;
+}
+
+}  // namespace
+
+QtCommPort::QtCommPort() {
+    QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
+        if (m_onComm) {
+            m_onComm();
+        }
+    });
+    QObject::connect(&m_port, &QSerialPort::errorOccurred,
+                     [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
+}
+
+QtCommPort::~QtCommPort() {
+    // The port is closed in its own destructor, after the handlers' members are gone:
+    // nothing it reports then may reach them.
+    m_port.disconnect();
+}
+
+void QtCommPort::setSettings(std::string_view settings) {
+    m_settings = parseLineSettings(settings);
+}
+
+void QtCommPort::setEvents(std::function<void()> onComm, std::function<void()> onLost) {
+    m_onComm = std::move(onComm);
+    m_onLost = std::move(onLost);
+}
+
+CommPort::OpenResult QtCommPort::open() {
+    close();
+    m_leftover.clear();
+    if (m_portNumber < 1 || m_portNumber > kHighestPort || !m_settings) {
+        return outcome(Failure::Refused, {});
+    }
+
+#ifdef _WIN32
+    const std::string device = "COM" + std::to_string(m_portNumber);
+#else
+    const PortDevice resolved = portDevice(m_portNumber);
+    const std::string device = resolved.path.string();
+    if (!resolved.present) {
+        return outcome(Failure::NotFound, device);
+    }
+#endif
+
+    m_port.setPortName(QString::fromStdString(device));
+    m_port.setBaudRate(m_settings->baudRate);
+    m_port.setParity(toQt(m_settings->parity));
+    m_port.setDataBits(static_cast<QSerialPort::DataBits>(m_settings->dataBits));
+    m_port.setStopBits(toQt(m_settings->stopBits));
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+
+    if (!m_port.open(QIODevice::ReadOnly)) {
+        OpenResult result = outcome(Failure::Other, device);
+        switch (m_port.error()) {
+            case QSerialPort::DeviceNotFoundError:
+                result.failure = Failure::NotFound;
+                break;
+            case QSerialPort::PermissionError:
+#ifdef _WIN32
+                result.failure = Failure::InUse;
+#else
+                // Qt reports a lock file held by another program the same way as a
+                // device node the user may not open; the node's permissions tell them apart.
+                if (mayRead(device)) {
+                    result.failure = Failure::InUse;
+                } else {
+                    result.failure = Failure::NoPermission;
+                    result.group = deviceGroup(device);
+                }
+#endif
+                break;
+            default:
+                result.detail = m_port.errorString().toStdString();
+                break;
+        }
+        return result;
+    }
+
+    // Devices without modem lines refuse these; the port works without them.
+    m_port.setDataTerminalReady(true);
+    m_port.setRequestToSend(true);
+    return outcome(Failure::None, device);
+}
+
+void QtCommPort::close() {
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+}
+
+std::string_view QtCommPort::input() {
+    m_input.clear();
+    if (!m_leftover.empty()) {
+        m_input.swap(m_leftover);
+    }
+    appendWaiting(m_input);
+    return m_input;
+}
+
+void QtCommPort::appendWaiting(std::string& to) {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    const qint64 waiting = m_port.bytesAvailable();
+    if (waiting <= 0) {
+        return;
+    }
+    const std::size_t start = to.size();
+    to.resize(start + static_cast<std::size_t>(waiting));
+    const qint64 got = m_port.read(to.data() + start, waiting);
+    to.resize(start + static_cast<std::size_t>(got > 0 ? got : 0));
+}
+
+void QtCommPort::onErrorOccurred(QSerialPort::SerialPortError error) {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    // Reading a device that went away gives end of file, which Qt reports with whatever
+    // errno was left behind: ResourceError when that was EIO, otherwise ReadError, again
+    // and again while the port stays open. The line's state tells a hang-up from a
+    // passing read error.
+    bool gone = error == QSerialPort::ResourceError;
+#ifndef _WIN32
+    gone = gone || (error == QSerialPort::ReadError && hungUp(static_cast<int>(m_port.handle())));
+#endif
+    if (!gone) {
+        return;
+    }
+    appendWaiting(m_leftover);
+    close();
+    if (m_onLost) {
+        m_onLost();
+    }
+}
+
+}  // namespace tremolex

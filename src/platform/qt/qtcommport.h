@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QSerialPort>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/commport.h"
+#include "platform/linesettings.h"
+
+namespace tremolex {
+
+// The serial port on QSerialPort, driven by the event loop of the thread that owns it.
+// The device is opened for reading, without flow control; after opening DTR and RTS are
+// asserted, because many USB-serial and CDC-ACM loggers only send while DTR is set (a
+// device without modem lines, such as a pseudo-terminal, opens all the same).
+//
+// Port n is "COMn" on Windows; elsewhere portDevice() says which device it is. Port
+// numbers outside 1..255 and settings texts parseLineSettings() does not accept are
+// refused before any device is touched; so is everything until setCommPort() is called.
+// The settings start as "9600,n,8,1".
+//
+// Input that arrived before the device went away stays readable through input() until
+// the next opening; an opening starts with nothing waiting, so text of two devices (or
+// of two sessions of one device) is never joined.
+class QtCommPort final : public CommPort {
+public:
+    QtCommPort();
+    ~QtCommPort() override;
+    QtCommPort(const QtCommPort&) = delete;
+    QtCommPort& operator=(const QtCommPort&) = delete;
+
+    void setCommPort(std::int32_t port) override { m_portNumber = port; }
+    void setSettings(std::string_view settings) override;
+
+    OpenResult open() override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+
+    std::string_view input() override;
+
+    void setEvents(std::function<void()> onComm, std::function<void()> onLost) override;
+
+private:
+    void onErrorOccurred(QSerialPort::SerialPortError error);
+    void appendWaiting(std::string& to);
+
+    QSerialPort m_port;
+    std::int32_t m_portNumber = 0;
+    std::optional<LineSettings> m_settings = LineSettings{};
+    std::function<void()> m_onComm;
+    std::function<void()> m_onLost;
+    std::string m_input;     // what input() returns; keeps its capacity between calls
+    std::string m_leftover;  // read out of a port that went away, for the next input()
+};
+
+}  // namespace tremolex

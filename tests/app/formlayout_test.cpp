@@ -1,0 +1,85 @@
+#include "app/formlayout.h"
+
+#include <gtest/gtest.h>
+
+#include "app/windowgeometry.h"
+
+namespace tremolex {
+namespace {
+
+struct LayoutCase {
+    FormLayout::Size outer;
+    FormLayout::Size window;
+    FormLayout::Size chart;
+    std::int32_t gridstep;
+    std::array<float, 7> tops;  // lab1 .. lab7
+};
+
+class FormLayoutTest : public testing::TestWithParam<LayoutCase> {};
+
+TEST_P(FormLayoutTest, ChartAndLabelsFollowTheWindow) {
+    const LayoutCase& c = GetParam();
+    const FormLayout::Size window = FormLayout::windowSize(c.outer);
+    EXPECT_EQ(window.width, c.window.width);
+    EXPECT_EQ(window.height, c.window.height);
+    const FormLayout::Size chart = FormLayout::chartSize(window);
+    EXPECT_EQ(chart.width, c.chart.width);
+    EXPECT_EQ(chart.height, c.chart.height);
+    EXPECT_EQ(FormLayout::gridstep(chart.height), c.gridstep);
+    EXPECT_EQ(FormLayout::labelTops(FormLayout::kChartTop, c.gridstep), c.tops);
+}
+
+INSTANTIATE_TEST_SUITE_P(EdgeCases, FormLayoutTest,
+                         testing::Values(
+                             // Dragged below the minimum; 4585 / 14 = 327.5 goes to the even 328.
+                             LayoutCase{{6000, 6500},
+                                        {7000, 7000},
+                                        {5875, 4585},
+                                        328,
+                                        {5474, 4818, 4162, 3506, 2850, 2194, 1538}},
+                             // 4935 / 14 = 352.5 goes to the even 352, not 353.
+                             LayoutCase{{7000, 7350},
+                                        {7000, 7350},
+                                        {5875, 4935},
+                                        352,
+                                        {5786, 5082, 4378, 3674, 2970, 2266, 1562}},
+                             LayoutCase{{7140, 9150},
+                                        {7140, 9150},
+                                        {6015, 6735},
+                                        481,
+                                        {7463, 6501, 5539, 4577, 3615, 2653, 1691}},
+                             LayoutCase{{8000, 8000},
+                                        {8000, 8000},
+                                        {6875, 5585},
+                                        399,
+                                        {6397, 5599, 4801, 4003, 3205, 2407, 1609}}));
+
+TEST(WindowGeometry, StoredNumbersBeyondAnyWindowGiveTheDefault) {
+    const std::pair<const char*, float> cases[] = {
+        {"1500", 1500}, {" 1500", 1500}, {"abc", 0},     {"-2000", -2000},
+        {"1e7", 4000},  {"1e400", 4000}, {"-1e6", 4000}, {"999999", 999999}};
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(WindowGeometry::settingValue(text, 4000), value) << text;
+    }
+}
+
+TEST(WindowGeometry, WindowOffEveryScreenComesBackToTheDefaultPlace) {
+    const WindowGeometry::Rect screens[] = {{0, 0, 28800, 16200}, {28800, 0, 19200, 16200}};
+    const auto placed = [&](float left, float top, float size = 8000) {
+        const WindowGeometry g = WindowGeometry::keptOnScreen({left, top, size, size}, screens);
+        return std::pair(g.left, g.top);
+    };
+    EXPECT_EQ(placed(40000, 1000), std::pair(40000.f, 1000.f));    // on the second screen
+    EXPECT_EQ(placed(47000, 15000), std::pair(47000.f, 15000.f));  // partly on it
+    EXPECT_EQ(placed(50000, 1000), std::pair(4000.f, 3000.f));     // that screen was removed
+    EXPECT_EQ(placed(-7500, -7500), std::pair(-7500.f, -7500.f));  // a corner shows
+    EXPECT_EQ(placed(-7000, 2000, 0), std::pair(4000.f, 3000.f));  // 7000 wide at least
+}
+
+TEST(WindowGeometry, AppPathEndsInTheSeparatorAndKeepsItsCase) {
+    EXPECT_EQ(appPathOf("/opt/Tremolex/bin"), "/opt/Tremolex/bin/");
+    EXPECT_EQ(appPathOf("/"), "/");
+}
+
+}  // namespace
+}  // namespace tremolex

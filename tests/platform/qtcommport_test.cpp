@@ -1,0 +1,291 @@
+#include "platform/qt/qtcommport.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSerialPort>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/posix/portdevice.h"
+#include "support/pseudoterminal.h"
+
+namespace tremolex {
+namespace {
+
+namespace fs = std::filesystem;
+using Failure = CommPort::Failure;
+
+// Runs the event loop until `done` holds, for at most five seconds.
+template <typename Condition>
+bool waitFor(Condition done, int ms = 5000) {
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    return done();
+}
+
+// Gives late events a chance to arrive, to show that none do.
+void drainEvents() {
+    waitFor([] { return false; }, 100);
+}
+
+bool lockable(const std::string& device) {
+    QSerialPort other;
+    other.setPortName(QString::fromStdString(device));
+    return other.open(QIODevice::ReadOnly);
+}
+
+class QtCommPortTest : public testing::Test {
+protected:
+    QtCommPortTest() {
+        fs::remove_all(portsDirectory());
+        mapAllPortsAway();
+        port.setSettings("19200,n,8,1");
+        port.setEvents(
+            [this] {
+                ++comms;
+                if (readOnComm) {
+                    received += port.input();
+                }
+            },
+            [this] {
+                ++losses;
+                openWhenLost = port.isOpen();
+            });
+    }
+    ~QtCommPortTest() override { fs::remove_all(portsDirectory()); }
+
+    CommPort::OpenResult openOn(int n, const PseudoTerminal& device) {
+        mapPort(n, device.slavePath());
+        port.setCommPort(n);
+        return port.open();
+    }
+
+    // Writes everything while the event loop runs, so the port keeps reading.
+    bool send(PseudoTerminal& device, std::string_view text) {
+        return waitFor([&] {
+            text.remove_prefix(device.write(text));
+            return text.empty();
+        });
+    }
+
+    bool receive(const std::string& expected) {
+        waitFor([&] { return received.size() >= expected.size(); });
+        return received == expected;
+    }
+
+    QtCommPort port;
+    std::string received;
+    bool readOnComm = true;
+    int comms = 0;
+    int losses = 0;
+    bool openWhenLost = true;
+};
+
+// More than the kernel holds for a reader, so it arrives in many pieces.
+TEST_F(QtCommPortTest, ReceivesEveryByteThroughAPortsEntry) {
+    PseudoTerminal device;
+    EXPECT_EQ(port.input(), "");
+    const auto result = openOn(255, device);
+    ASSERT_TRUE(result.ok()) << result.detail;
+    EXPECT_EQ(result.device, fs::canonical(device.slavePath()).string());
+    EXPECT_EQ(port.input(), "");
+
+    std::string text("512\n1023\r\n\0\xff-7\n", 15);
+    for (int i = 0; text.size() < 300'000; ++i) {
+        text += std::to_string(i % 1024) + '\n';
+    }
+    ASSERT_TRUE(send(device, text));
+    EXPECT_TRUE(receive(text));
+    EXPECT_GT(comms, 1);
+}
+
+struct SettingsCase {
+    const char* settings;
+    speed_t speed;
+    tcflag_t parityFlags;  // PARODD and CMSPAR
+    bool twoStopBits;
+};
+
+TEST_F(QtCommPortTest, LineSettingsReachTheDevice) {
+    const SettingsCase cases[] = {
+        {"19200,n,8,1", B19200, 0, false},        {"9600,e,7,2", B9600, 0, true},
+        {"115200,O,8,1", B115200, PARODD, false}, {"2400,m,7,1", B2400, PARODD | CMSPAR, false},
+        {"1200,s,8,1", B1200, CMSPAR, false},
+    };
+    for (const SettingsCase& c : cases) {
+        SCOPED_TRACE(c.settings);
+        PseudoTerminal device;
+        port.setSettings(c.settings);
+        ASSERT_TRUE(openOn(4, device).ok());
+        const termios line = device.slaveSettings();
+        EXPECT_EQ(cfgetispeed(&line), c.speed);
+        // A pseudo-terminal clears PARENB and keeps 8 data bits; the rest shows.
+        EXPECT_EQ(line.c_cflag & (PARODD | CMSPAR), c.parityFlags);
+        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, c.twoStopBits);
+        EXPECT_EQ(line.c_cflag & CRTSCTS, 0u);
+        EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);
+    }
+}
+
+// Each port is mapped to a working device: opening it anyway would show as success or as
+// the device's own complaint.
+TEST_F(QtCommPortTest, RefusesBadNumbersAndSettingsWithoutTouchingTheDevice) {
+    const std::pair<int, const char*> cases[] = {
+        {0, "19200,n,8,1"},
+        {-5, "19200,n,8,1"},
+        {256, "19200,n,8,1"},
+        {5, "abc"},
+        {5, "19200,x,8,1"},
+        {5, "0,n,8,1"},
+        {5, ""},
+    };
+    PseudoTerminal device;
+    for (const auto& [number, settings] : cases) {
+        port.setSettings(settings);
+        const auto result = openOn(number, device);
+        EXPECT_EQ(result.failure, Failure::Refused) << number << " " << settings;
+        EXPECT_EQ(result.device, "");
+        EXPECT_FALSE(port.isOpen());
+    }
+}
+
+TEST_F(QtCommPortTest, MissingDeviceIsNotFound) {
+    const fs::path missing = portsDirectory() / "absent" / "ttyUSB9";
+    mapPort(6, missing);
+    port.setCommPort(6);
+    auto result = port.open();
+    EXPECT_EQ(result.failure, Failure::NotFound);
+    EXPECT_EQ(result.device, missing.string());
+
+    port.setCommPort(13);  // names no device
+    result = port.open();
+    EXPECT_EQ(result.failure, Failure::NotFound);
+    EXPECT_EQ(result.device, "");
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(QtCommPortTest, DeviceHeldByAnotherProgramIsInUse) {
+    PseudoTerminal device;
+    auto other = std::make_unique<QSerialPort>();
+    other->setPortName(QString::fromStdString(device.slavePath()));
+    ASSERT_TRUE(other->open(QIODevice::ReadOnly));
+
+    const auto result = openOn(7, device);
+    EXPECT_EQ(result.failure, Failure::InUse);
+    EXPECT_EQ(result.device, device.slavePath());
+    other.reset();
+    EXPECT_TRUE(port.open().ok());
+}
+
+TEST_F(QtCommPortTest, DeviceTheUserMayNotOpenNamesItsGroup) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root opens any device";
+    }
+    PseudoTerminal device;
+    ASSERT_EQ(chmod(device.slavePath().c_str(), 0), 0);
+    const auto result = openOn(8, device);
+    EXPECT_EQ(result.failure, Failure::NoPermission);
+    EXPECT_EQ(result.device, device.slavePath());
+    EXPECT_NE(result.group, "");
+    EXPECT_EQ(result.group, deviceGroup(device.slavePath()));
+}
+
+TEST_F(QtCommPortTest, OtherFailuresCarryTheSystemsWords) {
+    mapPort(3, "/dev/null");  // opens, but is no terminal
+    port.setCommPort(3);
+    const auto result = port.open();
+    EXPECT_EQ(result.failure, Failure::Other);
+    EXPECT_NE(result.detail, "");
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(QtCommPortTest, DeviceGoingAwayClosesThePortAndTellsOnceAndItReopens) {
+    PseudoTerminal device;
+    ASSERT_TRUE(openOn(5, device).ok());
+    device.hangUp();
+    ASSERT_TRUE(waitFor([&] { return losses > 0; }));
+    drainEvents();
+    EXPECT_EQ(losses, 1);
+    EXPECT_FALSE(openWhenLost);
+    EXPECT_FALSE(port.isOpen());
+
+    device.reopen();  // plugged in again, under a new name
+    ASSERT_TRUE(openOn(5, device).ok());
+    ASSERT_TRUE(send(device, "1023\n"));
+    EXPECT_TRUE(receive("1023\n"));
+    device.hangUp();
+    ASSERT_TRUE(waitFor([&] { return losses > 1; }));
+    drainEvents();
+    EXPECT_EQ(losses, 2);
+}
+
+// What arrived but was not yet taken when the device went away is kept; an opening drops
+// it, so the rest of a line never joins the first line of the next session.
+TEST_F(QtCommPortTest, TextLeftWhenTheDeviceWentAwayIsKeptUntilTheNextOpening) {
+    readOnComm = false;
+    PseudoTerminal device;
+    for (const bool reopenFirst : {false, true}) {
+        ASSERT_TRUE(openOn(5, device).ok());
+        ASSERT_TRUE(send(device, "700\n70"));
+        ASSERT_TRUE(waitFor([&] { return comms > 0; }));
+        drainEvents();  // in case the bytes came in two pieces
+        device.hangUp();
+        ASSERT_TRUE(waitFor([&] { return losses > 0; }));
+        device.reopen();
+        if (reopenFirst) {
+            ASSERT_TRUE(openOn(5, device).ok());
+            EXPECT_EQ(port.input(), "");
+        } else {
+            EXPECT_EQ(port.input(), "700\n70");
+            EXPECT_EQ(port.input(), "");
+        }
+        comms = losses = 0;
+    }
+}
+
+TEST_F(QtCommPortTest, ClosingOrReopeningLetsTheDeviceGoWithoutALoss) {
+    PseudoTerminal first;
+    PseudoTerminal second;
+    port.close();  // harmless when closed
+    ASSERT_TRUE(openOn(5, first).ok());
+    ASSERT_TRUE(openOn(5, second).ok());  // closes the first
+    EXPECT_TRUE(lockable(first.slavePath()));
+    first.hangUp();
+    ASSERT_TRUE(send(second, "300\n"));
+    EXPECT_TRUE(receive("300\n"));
+
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_TRUE(lockable(second.slavePath()));
+    ASSERT_TRUE(port.open().ok());
+    second.hangUp();
+    port.close();  // before the hang-up is seen
+    drainEvents();
+    EXPECT_EQ(losses, 0);
+}
+
+// Regression: the port closes in its destructor, after the event handlers are gone.
+TEST_F(QtCommPortTest, DestroyingAPortWhoseDeviceIsGoneIsSafe) {
+    PseudoTerminal device;
+    mapPort(5, device.slavePath());
+    auto doomed = std::make_unique<QtCommPort>();
+    int lost = 0;
+    doomed->setEvents([] {}, [&] { ++lost; });
+    doomed->setCommPort(5);
+    ASSERT_TRUE(doomed->open().ok());
+    device.hangUp();
+    doomed.reset();
+    drainEvents();
+    EXPECT_EQ(lost, 0);
+}
+
+}  // namespace
+}  // namespace tremolex

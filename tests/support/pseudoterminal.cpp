@@ -1,0 +1,88 @@
+#include "support/pseudoterminal.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/posix/portdevice.h"
+
+namespace tremolex {
+
+namespace fs = std::filesystem;
+
+PseudoTerminal::PseudoTerminal() {
+    reopen();
+}
+
+PseudoTerminal::~PseudoTerminal() {
+    hangUp();
+}
+
+void PseudoTerminal::reopen() {
+    hangUp();
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal: " << strerror(errno);
+        hangUp();
+        return;
+    }
+    const char* name = ptsname(m_master);
+    m_slave = name != nullptr ? ::open(name, O_RDWR | O_NOCTTY) : -1;
+    termios settings{};
+    if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0) {
+        ADD_FAILURE() << "cannot open the slave side: " << strerror(errno);
+        hangUp();
+        return;
+    }
+    cfmakeraw(&settings);
+    tcsetattr(m_slave, TCSANOW, &settings);
+    m_slavePath = name;
+}
+
+void PseudoTerminal::hangUp() {
+    if (m_slave >= 0) {
+        ::close(m_slave);
+        m_slave = -1;
+    }
+    if (m_master >= 0) {
+        ::close(m_master);
+        m_master = -1;
+    }
+    m_slavePath.clear();
+}
+
+std::size_t PseudoTerminal::write(std::string_view bytes) {
+    if (m_master < 0 || bytes.empty()) {
+        return 0;
+    }
+    const ssize_t written = ::write(m_master, bytes.data(), bytes.size());
+    return written > 0 ? static_cast<std::size_t>(written) : 0;
+}
+
+termios PseudoTerminal::slaveSettings() const {
+    termios settings{};
+    if (m_slave >= 0) {
+        tcgetattr(m_slave, &settings);
+    }
+    return settings;
+}
+
+void mapPort(int n, const fs::path& target) {
+    const fs::path entry = portsDirectory() / ("com" + std::to_string(n));
+    fs::create_directories(entry.parent_path());
+    fs::remove(entry);
+    fs::create_symlink(target, entry);
+}
+
+void mapAllPortsAway() {
+    for (int n = 1; n <= 12; ++n) {
+        mapPort(n, portsDirectory() / "absent" / ("device" + std::to_string(n)));
+    }
+}
+
+}  // namespace tremolex
