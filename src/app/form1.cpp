@@ -99,6 +99,8 @@ void Form1::buildControls() {
         label->setForeColor(kWhite);
         label->setBackColor(kBlack);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // The design widths fit the original's small font; a caption is never cut short.
+        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
     }
     // Not a design control: says when the store is full and readings are turned away.
     m_labstorefull = newLabel("labstorefull", FormLayout::kChartLeft, 960, 6015, 255);
