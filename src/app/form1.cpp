@@ -286,13 +286,17 @@ void Form1::setTop(float value) {
 
 void Form1::setWidth(float value) {
     const int outer = std::max(1, px(value));
-    m_pendingOuterSize = QSize(outer, frameGeometry().height());
+    if (!isVisible()) {
+        m_pendingOuterSize = QSize(outer, frameGeometry().height());
+    }
     resize(std::max(1, outer - frameMargins().width()), height());
 }
 
 void Form1::setHeight(float value) {
     const int outer = std::max(1, px(value));
-    m_pendingOuterSize = QSize(frameGeometry().width(), outer);
+    if (!isVisible()) {
+        m_pendingOuterSize = QSize(frameGeometry().width(), outer);
+    }
     resize(width(), std::max(1, outer - frameMargins().height()));
 }
 
