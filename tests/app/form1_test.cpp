@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <functional>
 
 #include "fakes/fakeclock.h"
@@ -12,6 +10,7 @@
 #include "platform/posix/inifilekeystore.h"
 #include "platform/qt/qtcommport.h"
 #include "platform/qt/qtinstancelock.h"
+#include "support/eventloop.h"
 #include "support/pseudoterminal.h"
 
 namespace tremolex {
@@ -40,14 +39,6 @@ protected:
         return Module1(*std::make_unique<IniFileKeyStore>(settingsFilePath()))
             .regread(name, "<none>");
     }
-    static bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
-        const QDeadlineTimer deadline(milliseconds);
-        while (!condition() && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        }
-        return condition();
-    }
-
     PseudoTerminal device;
 };
 

@@ -94,16 +94,5 @@ TEST_F(PortDeviceTest, AnUnreadablePortsFolderNamesNoDefaultDevice) {
     EXPECT_FALSE(portDevice(2).present);
 }
 
-TEST_F(PortDeviceTest, GroupOfTheDeviceNode) {
-    EXPECT_EQ(deviceGroup(devices / "missing"), "");
-    const group* own = getgrgid(getegid());
-    ASSERT_NE(own, nullptr);
-    EXPECT_EQ(deviceGroup(devices / "ttyUSB7"), own->gr_name);
-    constexpr gid_t kUnnamed = 54321;  // only root can hand a file to another group
-    if (getgrgid(kUnnamed) == nullptr && chown((devices / "ttyUSB7").c_str(), -1, kUnnamed) == 0) {
-        EXPECT_EQ(deviceGroup(devices / "ttyUSB7"), "54321");
-    }
-}
-
 }  // namespace
 }  // namespace tremolex

@@ -5,14 +5,13 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QSerialPort>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "platform/posix/portdevice.h"
+#include "support/eventloop.h"
 #include "support/pseudoterminal.h"
 
 namespace tremolex {
@@ -22,26 +21,6 @@ namespace fs = std::filesystem;
 using Failure = CommPort::Failure;
 
 // Runs the event loop until `done` holds, for at most five seconds.
-template <typename Condition>
-bool waitFor(Condition done, int ms = 5000) {
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return done();
-}
-
-// Gives late events a chance to arrive, to show that none do.
-void drainEvents() {
-    waitFor([] { return false; }, 100);
-}
-
-bool lockable(const std::string& device) {
-    QSerialPort other;
-    other.setPortName(QString::fromStdString(device));
-    return other.open(QIODevice::ReadOnly);
-}
-
 class QtCommPortTest : public testing::Test {
 protected:
     QtCommPortTest() {
@@ -105,34 +84,6 @@ TEST_F(QtCommPortTest, ReceivesEveryByteThroughAPortsEntry) {
     ASSERT_TRUE(send(device, text));
     EXPECT_TRUE(receive(text));
     EXPECT_GT(comms, 1);
-}
-
-struct SettingsCase {
-    const char* settings;
-    speed_t speed;
-    tcflag_t parityFlags;  // PARODD and CMSPAR
-    bool twoStopBits;
-};
-
-TEST_F(QtCommPortTest, LineSettingsReachTheDevice) {
-    const SettingsCase cases[] = {
-        {"19200,n,8,1", B19200, 0, false},        {"9600,e,7,2", B9600, 0, true},
-        {"115200,O,8,1", B115200, PARODD, false}, {"2400,m,7,1", B2400, PARODD | CMSPAR, false},
-        {"1200,s,8,1", B1200, CMSPAR, false},
-    };
-    for (const SettingsCase& c : cases) {
-        SCOPED_TRACE(c.settings);
-        PseudoTerminal device;
-        port.setSettings(c.settings);
-        ASSERT_TRUE(openOn(4, device).ok());
-        const termios line = device.slaveSettings();
-        EXPECT_EQ(cfgetispeed(&line), c.speed);
-        // A pseudo-terminal clears PARENB and keeps 8 data bits; the rest shows.
-        EXPECT_EQ(line.c_cflag & (PARODD | CMSPAR), c.parityFlags);
-        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, c.twoStopBits);
-        EXPECT_EQ(line.c_cflag & CRTSCTS, 0u);
-        EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);
-    }
 }
 
 // Each port is mapped to a working device: opening it anyway would show as success or as
@@ -249,42 +200,6 @@ TEST_F(QtCommPortTest, TextLeftWhenTheDeviceWentAwayIsKeptUntilTheNextOpening) {
         }
         comms = losses = 0;
     }
-}
-
-TEST_F(QtCommPortTest, ClosingOrReopeningLetsTheDeviceGoWithoutALoss) {
-    PseudoTerminal first;
-    PseudoTerminal second;
-    port.close();  // harmless when closed
-    ASSERT_TRUE(openOn(5, first).ok());
-    ASSERT_TRUE(openOn(5, second).ok());  // closes the first
-    EXPECT_TRUE(lockable(first.slavePath()));
-    first.hangUp();
-    ASSERT_TRUE(send(second, "300\n"));
-    EXPECT_TRUE(receive("300\n"));
-
-    port.close();
-    EXPECT_FALSE(port.isOpen());
-    EXPECT_TRUE(lockable(second.slavePath()));
-    ASSERT_TRUE(port.open().ok());
-    second.hangUp();
-    port.close();  // before the hang-up is seen
-    drainEvents();
-    EXPECT_EQ(losses, 0);
-}
-
-// Regression: the port closes in its destructor, after the event handlers are gone.
-TEST_F(QtCommPortTest, DestroyingAPortWhoseDeviceIsGoneIsSafe) {
-    PseudoTerminal device;
-    mapPort(5, device.slavePath());
-    auto doomed = std::make_unique<QtCommPort>();
-    int lost = 0;
-    doomed->setEvents([] {}, [&] { ++lost; });
-    doomed->setCommPort(5);
-    ASSERT_TRUE(doomed->open().ok());
-    device.hangUp();
-    doomed.reset();
-    drainEvents();
-    EXPECT_EQ(lost, 0);
 }
 
 }  // namespace

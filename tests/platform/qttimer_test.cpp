@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QLocale>
 
 #include "platform/qt/qtlocale.h"
+#include "support/eventloop.h"
 
 namespace tremolex {
 namespace {
@@ -15,14 +14,10 @@ TEST(QtTimer, TicksUntilStopped) {
     QtTimer timer;
     int ticks = 0;
     timer.start(std::chrono::milliseconds(1), [&] { ++ticks; });
-    const QDeadlineTimer deadline(5000);
-    while (ticks < 3 && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    EXPECT_GE(ticks, 3);
+    EXPECT_TRUE(waitFor([&] { return ticks >= 3; }));
     timer.stop();
     const int stoppedAt = ticks;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    drainEvents();
     EXPECT_EQ(ticks, stoppedAt);
 }
 
