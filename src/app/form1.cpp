@@ -9,6 +9,7 @@
 #include "app/formlayout.h"
 #include "app/windowgeometry.h"
 #include "platform/qt/qtdialogs.h"
+#include "platform/qt/qtfiledialog.h"
 #include "settings/numtext.h"
 #include "settings/settingnames.h"
 #include "settings/textnum.h"
@@ -40,6 +41,8 @@ Form1::Form1(Form1Services services) : m_services(std::move(services)) {
     buildMenus();
     m_dialogs =
         m_services.dialogs ? std::move(m_services.dialogs) : std::make_unique<QtDialogs>(this);
+    m_fileDialog = m_services.fileDialog ? std::move(m_services.fileDialog)
+                                         : std::make_unique<QtFileDialog>(this);
     m_chart = std::make_unique<Chart>(Chart::Fields{m_state.window, m_state.samples, m_state.times,
                                                     m_state.fullscale, m_state.apptitle},
                                       Chart::Controls{*m_grafik,
@@ -53,6 +56,9 @@ Form1::Form1(Form1Services services) : m_services(std::move(services)) {
         PortConnection::Fields{m_state.portnum, m_state.baudrate, m_state.portready,
                                m_state.apptitle},
         *m_comm, *m_Label1, *m_dialogs, m_settings, m_retryTimer);
+    m_logFiles = std::make_unique<LogFiles>(
+        LogFiles::Fields{m_state.lastpath, m_state.samples, m_state.times, m_state.apptitle},
+        *m_fileDialog, *m_dialogs, m_settings, *m_services.clock, [this] { m_chart->drawgrid(); });
     m_comm->setEvents([this] { MSComm1_OnComm(); }, [this] { m_port->portLost(); });
 }
 
@@ -123,8 +129,8 @@ QtLabel& Form1::label(const char* name) {
 
 void Form1::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-    file->addAction(QStringLiteral("Save Graph"));
-    file->addAction(QStringLiteral("Load Graph"));
+    file->addAction(QStringLiteral("Save Graph"), this, [this] { m_logFiles->menusave_Click(); });
+    file->addAction(QStringLiteral("Load Graph"), this, [this] { m_logFiles->menuload_Click(); });
     QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
     options->addAction(QStringLiteral("Shift Scale Up"), this,
                        [this] { m_chart->menuscaleup_Click(); });

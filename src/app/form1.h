@@ -7,6 +7,7 @@
 
 #include "app/state/form1state.h"
 #include "chart/chart.h"
+#include "logfile/logfiles.h"
 #include "platform/clock.h"
 #include "platform/commport.h"
 #include "platform/instancelock.h"
@@ -27,8 +28,9 @@ struct Form1Services {
     std::unique_ptr<CommPort> comm;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<InstanceLock> instanceLock;
-    std::unique_ptr<Dialogs> dialogs;  // null: the window's own modal boxes
-    std::string programFolder;         // where the executable lives
+    std::unique_ptr<Dialogs> dialogs;        // null: the window's own modal boxes
+    std::unique_ptr<FileDialog> fileDialog;  // null: the window's own file dialog
+    std::string programFolder;               // where the executable lives
     std::string decimalSeparator = ".";
 };
 
@@ -91,6 +93,7 @@ private:
     std::array<QtLabel*, 7> m_labs{};  // lab1 .. lab7
     QtLabel* m_labstorefull = nullptr;
     std::unique_ptr<Dialogs> m_dialogs;
+    std::unique_ptr<FileDialog> m_fileDialog;
     QtTimer m_timer1;
     QtTimer m_retryTimer;
 
@@ -99,6 +102,7 @@ private:
     // Made once the controls exist.
     std::unique_ptr<Chart> m_chart;
     std::unique_ptr<PortConnection> m_port;
+    std::unique_ptr<LogFiles> m_logFiles;
     QSize m_pendingOuterSize;  // the stored size, until the frame's decorations are known
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QMenuBar>
+#include <fstream>
 #include <functional>
 
 #include "fakes/fakeclock.h"
@@ -25,8 +27,13 @@ protected:
         mapPort(2, device.slavePath());
     }
 
-    static std::unique_ptr<Form1> newForm() {
+    static std::unique_ptr<Form1> newForm(FakeFileDialog** fileDialog = nullptr) {
         Form1Services services;
+        auto files = std::make_unique<FakeFileDialog>();
+        if (fileDialog != nullptr) {
+            *fileDialog = files.get();
+        }
+        services.fileDialog = std::move(files);
         services.keys = std::make_unique<IniFileKeyStore>(settingsFilePath());
         services.comm = std::make_unique<QtCommPort>();
         services.clock = std::make_unique<FakeClock>();
@@ -129,6 +136,37 @@ TEST_F(Form1Test, DeviceThatGoesAwayIsShownAndPickedUpAgain) {
     EXPECT_EQ(form->label("Label1").text(), "Serial port 2 ready");
     device.write("600\n");
     ASSERT_TRUE(waitFor([&] { return form->state().samples.samplecount() == 2; }));
+}
+
+void trigger(Form1& form, const QString& command) {
+    for (QAction* menu : form.menuBar()->actions()) {
+        for (QAction* action : menu->menu()->actions()) {
+            if (action->text() == command) {
+                action->trigger();
+                return;
+            }
+        }
+    }
+    FAIL() << "no menu command " << command.toStdString();
+}
+
+TEST_F(Form1Test, GraphLogsLoadAndSaveThroughTheFileMenu) {
+    const auto folder = std::filesystem::path(std::getenv("HOME"));
+    std::ofstream(folder / "in.log") << "512\r\n655\r\n";
+    FakeFileDialog* files = nullptr;
+    auto form = newForm(&files);
+    ASSERT_TRUE(form->Form_Load());
+    EXPECT_EQ(files->openedIn.size(), 0u);
+
+    files->answers = {(folder / "in.log").string(), (folder / "out.log").string()};
+    trigger(*form, "Load Graph");
+    EXPECT_EQ(form->state().samples.samplecount(), 2);
+    form->Timer1_Timer();
+    EXPECT_EQ(form->label("labvalue").text(), "1.600V [655]");
+    trigger(*form, "Save Graph");
+    EXPECT_EQ(files->openedIn.back(), folder.string() + "/");
+    std::ifstream saved(folder / "out.log", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "512\r\n655\r\n");
 }
 
 }  // namespace

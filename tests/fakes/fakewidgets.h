@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/dialogs.h"
+#include "platform/filedialog.h"
 #include "platform/label.h"
 #include "platform/timer.h"
 
@@ -58,6 +59,34 @@ public:
     std::deque<std::string> answers;
     std::vector<Shown> inputs;
     std::vector<Shown> messages;
+};
+
+// Answers from a script of paths ("" once it runs out, as Cancel does); records the folder
+// each showing opened in.
+class FakeFileDialog final : public FileDialog {
+public:
+    void setInitDir(std::string_view folder) override { m_initDir = folder; }
+    void setFileName(std::string_view name) override { m_fileName = name; }
+    void setMustExist(bool mustExist) override { m_mustExist = mustExist; }
+    void ShowOpen() override {
+        openedIn.push_back(m_initDir);
+        mustExist.push_back(m_mustExist);
+        m_fileName.clear();
+        if (!answers.empty()) {
+            m_fileName = answers.front();
+            answers.pop_front();
+        }
+    }
+    std::string FileName() const override { return m_fileName; }
+
+    std::deque<std::string> answers;
+    std::vector<std::string> openedIn;
+    std::vector<bool> mustExist;
+
+private:
+    std::string m_initDir;
+    std::string m_fileName;
+    bool m_mustExist = true;
 };
 
 // Ticks only when the test calls fire().

@@ -1,14 +1,10 @@
 #include "platform/posix/inifilekeystore.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 #include <string>
 
-#include "platform/posix/atomicfile.h"
+#include "platform/files.h"
 #include "platform/posix/inifiletext.h"
 
 namespace tremolex {
@@ -18,23 +14,11 @@ namespace {
 constexpr std::string_view kNewFileText = "; Tremolex settings: one name=value per line.\n";
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    std::string content;
+    if (readFileChunks(file, [&](std::string_view chunk) { content += chunk; })) {
         return std::nullopt;
     }
-    std::string content;
-    char chunk[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            ::close(fd);
-            return got == 0 ? std::optional<std::string>(std::move(content)) : std::nullopt;
-        }
-        content.append(chunk, static_cast<std::size_t>(got));
-    }
+    return content;
 }
 
 class IniFileKey final : public KeyStore::Key {

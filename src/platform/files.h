@@ -1,9 +1,11 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <system_error>
 
+// Whole-file reading and writing for settings and log files.
 namespace tremolex {
 
 // Replaces `target` with `content` so that a crash or a full disk leaves either the old
@@ -13,5 +15,10 @@ namespace tremolex {
 // keeps its permissions; a new one is readable by its owner only.
 // Returns the error that stopped it; the target is then untouched.
 std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view content);
+
+// Reads the file from start to end, handing it to `onChunk` a piece at a time, so a large
+// file needs no memory of its own size. Returns the error that stopped it.
+std::error_code readFileChunks(const std::filesystem::path& file,
+                               const std::function<void(std::string_view)>& onChunk);
 
 }  // namespace tremolex

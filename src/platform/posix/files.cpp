@@ -1,4 +1,4 @@
-#include "platform/posix/atomicfile.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -81,6 +81,32 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
     }
     syncDirectory(directory);
     return {};
+}
+
+std::error_code readFileChunks(const std::filesystem::path& file,
+                               const std::function<void(std::string_view)>& onChunk) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return lastError();
+    }
+    static constexpr std::size_t kChunk = 64 * 1024;
+    std::string chunk(kChunk, '\0');
+    std::error_code error;
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk.data(), kChunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            error = lastError();
+        }
+        if (got <= 0) {
+            break;
+        }
+        onChunk(std::string_view(chunk.data(), static_cast<std::size_t>(got)));
+    }
+    ::close(fd);
+    return error;
 }
 
 }  // namespace tremolex

@@ -1,0 +1,101 @@
+#include "logfile/logfiles.h"
+
+#include "logfile/logformat.h"
+#include "platform/files.h"
+#include "settings/numtext.h"
+#include "settings/settingnames.h"
+
+namespace tremolex {
+
+std::string folderOf(std::string_view path) {
+#ifdef _WIN32
+    const std::size_t last = path.find_last_of("\\/");
+#else
+    const std::size_t last = path.rfind('/');
+#endif
+    return std::string(last == std::string_view::npos ? std::string_view()
+                                                      : path.substr(0, last + 1));
+}
+
+LogFiles::LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs,
+                   const Module1& settings, Clock& clock, std::function<void()> drawgrid)
+    : m_fields(fields),
+      m_dialog(CommonDialog1),
+      m_dialogs(dialogs),
+      m_settings(settings),
+      m_clock(clock),
+      m_drawgrid(std::move(drawgrid)) {}
+
+std::string LogFiles::chooseFile(bool mustExist) {
+    m_dialog.setInitDir(m_fields.lastpath);
+    m_dialog.setFileName("");
+    m_dialog.setMustExist(mustExist);
+    m_dialog.ShowOpen();
+    std::string path = m_dialog.FileName();
+    if (!path.empty()) {
+        m_fields.lastpath = folderOf(path);
+        m_settings.regwrite(settingnames::kLastPath, m_fields.lastpath);
+    }
+    return path;
+}
+
+void LogFiles::menusave_Click() {
+    const std::string path = chooseFile(false);
+    if (path.empty()) {
+        return;
+    }
+    if (const std::error_code error =
+            writeFileAtomically(path, formatLog(m_fields.samples.samples()))) {
+        m_dialogs.MsgBox("The graph could not be saved to " + path + ": " + error.message() +
+                             ". The file was not changed.",
+                         m_fields.apptitle);
+    }
+}
+
+void LogFiles::menuload_Click() {
+    const std::string path = chooseFile(true);
+    if (path.empty()) {
+        return;
+    }
+    LogReader reader(static_cast<std::size_t>(SampleStore::kCapacity));
+    if (const std::error_code error =
+            readFileChunks(path, [&](std::string_view chunk) { reader.feed(chunk); })) {
+        m_dialogs.MsgBox("The graph could not be loaded from " + path + ": " + error.message() +
+                             ". The graph shown was not changed.",
+                         m_fields.apptitle);
+        return;
+    }
+    reader.finish();
+
+    m_drawgrid();
+    m_fields.samples.clear();
+    const float now = m_clock.secondsSinceMidnight();
+    m_fields.times = {now, now};
+    for (const std::int16_t count : reader.counts()) {
+        m_fields.samples.append(count);
+    }
+
+    // Built by appending only: g++ 12 warns falsely about "text" + std::string at -O3.
+    const auto lines = [](std::string& to, std::int64_t n) {
+        to += numtext(n);
+        to += n == 1 ? " line" : " lines";
+    };
+    std::string notice;
+    if (reader.linesLeftOut() > 0) {
+        notice += "Only the first ";
+        lines(notice, SampleStore::kCapacity);
+        notice += " of " + path + " were loaded; ";
+        lines(notice, reader.linesLeftOut());
+        notice += " more were left out.";
+    }
+    if (reader.linesClamped() > 0) {
+        notice += notice.empty() ? "" : "\n";
+        lines(notice, reader.linesClamped());
+        notice += " held numbers outside -32768..32767; they were set to the nearer limit.";
+    }
+    if (!notice.empty()) {
+        m_dialogs.MsgBox(notice, m_fields.apptitle);
+    }
+}
+
+}  // namespace tremolex

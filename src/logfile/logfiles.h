@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/state/chargetimes.h"
+#include "app/state/samplestore.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/filedialog.h"
+#include "settings/module1.h"
+
+namespace tremolex {
+
+// Save Graph and Load Graph. Both remember the folder of the chosen file for the next
+// dialog. Neither loses data: a save goes to a temporary file that replaces the target
+// only once it is complete on disk, and a load reads the whole file before it changes
+// anything. A failure is shown with the file and the reason.
+class LogFiles {
+public:
+    struct Fields {
+        std::string& lastpath;
+        SampleStore& samples;
+        ChargeTimes& times;
+        const std::string& apptitle;
+    };
+
+    static constexpr std::string_view kDialogTitle = "Select Graph LOG File";
+
+    // `drawgrid` clears the chart to its empty grid.
+    LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs, const Module1& settings,
+             Clock& clock, std::function<void()> drawgrid);
+
+    void menusave_Click();
+    void menuload_Click();
+
+private:
+    // Shows the dialog and remembers the folder; "" when the user cancelled.
+    std::string chooseFile(bool mustExist);
+
+    Fields m_fields;
+    FileDialog& m_dialog;
+    Dialogs& m_dialogs;
+    const Module1& m_settings;
+    Clock& m_clock;
+    std::function<void()> m_drawgrid;
+};
+
+// The folder part of a chosen path, up to and including its last separator ("" when it
+// has none). The separator is "/"; on Windows "\" as well.
+std::string folderOf(std::string_view path);
+
+}  // namespace tremolex

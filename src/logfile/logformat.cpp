@@ -1,0 +1,148 @@
+#include "logfile/logformat.h"
+
+#include <charconv>
+#include <limits>
+
+#include "settings/textnum.h"
+
+namespace tremolex {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// A plain whole number of up to five digits with blanks around it, from `at` up to the
+// first character that is none of those; how most lines look, as saved.
+struct PlainNumber {
+    int value = 0;
+    std::size_t end = 0;  // where the blanks after it stop
+    bool found = false;
+};
+
+inline PlainNumber plainNumberAt(std::string_view text, std::size_t at) {
+    while (at < text.size() && isBlank(text[at])) {
+        ++at;
+    }
+    const bool negative = at < text.size() && text[at] == '-';
+    const std::size_t digits = negative ? at + 1 : at;
+    std::size_t end = digits;
+    int whole = 0;
+    while (end < text.size() && end - digits < 5 && text[end] >= '0' && text[end] <= '9') {
+        whole = whole * 10 + (text[end++] - '0');
+    }
+    const bool found = end > digits;
+    while (end < text.size() && isBlank(text[end])) {
+        ++end;
+    }
+    return {negative ? -whole : whole, end, found};
+}
+
+}  // namespace
+
+std::string formatLog(std::span<const std::int16_t> counts) {
+    std::string text;
+    text.resize(counts.size() * 8);  // "-32768\r\n" is the longest line
+    char* out = text.data();
+    for (const std::int16_t count : counts) {
+        out = std::to_chars(out, out + 6, count).ptr;
+        *out++ = '\r';
+        *out++ = '\n';
+    }
+    text.resize(static_cast<std::size_t>(out - text.data()));
+    return text;
+}
+
+LogReader::LogReader(std::size_t capacity) : m_capacity(capacity) {
+    m_counts.reserve(capacity);
+}
+
+void LogReader::feed(std::string_view text) {
+    std::size_t pos = 0;
+    if (m_afterCarriageReturn && !text.empty() && text.front() == '\n') {
+        pos = 1;  // the rest of a break that the previous piece began
+    }
+    m_afterCarriageReturn = false;
+    while (pos < text.size()) {
+        if (m_partial.empty() && m_counts.size() < m_capacity) {
+            // The common line, read in the same pass that finds its end.
+            const PlainNumber number = plainNumberAt(text, pos);
+            if (number.found && number.end < text.size() &&
+                (text[number.end] == '\r' || text[number.end] == '\n')) {
+                m_counts.push_back(clamped(number.value));
+                std::size_t end = number.end;
+                if (text[end] == '\r') {
+                    if (end + 1 == text.size()) {
+                        m_afterCarriageReturn = true;
+                    } else if (text[end + 1] == '\n') {
+                        ++end;
+                    }
+                }
+                pos = end + 1;
+                continue;
+            }
+        }
+        std::size_t end = pos;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n') {
+            ++end;
+        }
+        const std::string_view piece = text.substr(pos, end - pos);
+        if (end == text.size()) {
+            m_partial += piece;
+            return;
+        }
+        if (m_partial.empty()) {
+            line(piece);
+        } else {
+            m_partial += piece;
+            line(m_partial);
+            m_partial.clear();
+        }
+        if (text[end] == '\r') {
+            if (end + 1 == text.size()) {
+                m_afterCarriageReturn = true;
+            } else if (text[end + 1] == '\n') {
+                ++end;
+            }
+        }
+        pos = end + 1;
+    }
+}
+
+void LogReader::finish() {
+    if (!m_partial.empty()) {
+        line(m_partial);
+        m_partial.clear();
+    }
+}
+
+void LogReader::line(std::string_view text) {
+    if (m_counts.size() == m_capacity) {
+        ++m_linesLeftOut;
+        return;
+    }
+    m_counts.push_back(countOf(text));
+}
+
+std::int16_t LogReader::countOf(std::string_view text) {
+    const PlainNumber number = plainNumberAt(text, 0);
+    if (number.found && number.end == text.size()) {
+        return clamped(number.value);
+    }
+    return clamped(roundHalfEven(textnum(text)));
+}
+
+std::int16_t LogReader::clamped(double value) {
+    if (value < std::numeric_limits<std::int16_t>::min()) {
+        ++m_linesClamped;
+        return std::numeric_limits<std::int16_t>::min();
+    }
+    if (value > std::numeric_limits<std::int16_t>::max()) {
+        ++m_linesClamped;
+        return std::numeric_limits<std::int16_t>::max();
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+}  // namespace tremolex

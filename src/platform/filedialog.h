@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tremolex {
+
+// The dialog that picks a graph log file. Set the folder it opens in and the preselected
+// name, show it, then take the chosen path: "" when the user cancelled.
+class FileDialog {
+public:
+    virtual ~FileDialog() = default;
+
+    virtual void setInitDir(std::string_view folder) = 0;
+    virtual void setFileName(std::string_view name) = 0;
+    // Whether only an existing file may be chosen (loading) or a new name may be typed
+    // (saving).
+    virtual void setMustExist(bool mustExist) = 0;
+    virtual void ShowOpen() = 0;
+    virtual std::string FileName() const = 0;
+};
+
+}  // namespace tremolex

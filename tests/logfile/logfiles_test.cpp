@@ -1,0 +1,175 @@
+#include "logfile/logfiles.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fakes/fakeclock.h"
+#include "fakes/fakekeystore.h"
+#include "fakes/fakewidgets.h"
+
+namespace tremolex {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contentOf(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// The commands on the real file system, in a folder of the test's own.
+class LogFilesTest : public testing::Test {
+protected:
+    LogFilesTest() {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        clock.now = 500;
+    }
+    void hold(std::initializer_list<std::int16_t> counts) {
+        for (const std::int16_t count : counts) {
+            samples.append(count);
+        }
+    }
+    std::vector<std::int16_t> held() const {
+        return {samples.samples().begin(), samples.samples().end()};
+    }
+    void save(const fs::path& path) {
+        fileDialog.answers = {path.string()};
+        logFiles.menusave_Click();
+    }
+    void load(const fs::path& path) {
+        fileDialog.answers = {path.string()};
+        logFiles.menuload_Click();
+    }
+
+    fs::path folder = fs::path(std::getenv("HOME")) / "logs";  // the test process's own
+    std::string lastpath = "/start/";
+    SampleStore samples;
+    ChargeTimes times{1, 2};
+    std::string apptitle = "Tremolex";
+    FakeFileDialog fileDialog;
+    FakeDialogs dialogs;
+    FakeKeyStore keys;
+    Module1 settings{keys};
+    FakeClock clock;
+    int grids = 0;
+    LogFiles logFiles{{lastpath, samples, times, apptitle},
+                      fileDialog,
+                      dialogs,
+                      settings,
+                      clock,
+                      [this] { ++grids; }};
+};
+
+TEST_F(LogFilesTest, SavedGraphLoadsBackWithFreshTimes) {
+    hold({512, 0, 1023, -5});
+    save(folder / "cycle1.log");
+    EXPECT_EQ(contentOf(folder / "cycle1.log"), "512\r\n0\r\n1023\r\n-5\r\n");
+    EXPECT_EQ(fileDialog.mustExist.back(), false);
+    samples.clear();
+    hold({7});
+
+    load(folder / "cycle1.log");
+    EXPECT_EQ(fileDialog.mustExist.back(), true);
+    EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 0, 1023, -5}));
+    EXPECT_EQ(times.starttime, 500.0f);
+    EXPECT_EQ(times.lasttime, 500.0f);
+    EXPECT_EQ(grids, 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(LogFilesTest, EmptyStoreSavesAnEmptyFileOverAnOldOne) {
+    std::ofstream(folder / "old.log") << "1\r\n2\r\n";
+    save(folder / "old.log");
+    EXPECT_EQ(contentOf(folder / "old.log"), "");
+    load(folder / "old.log");
+    EXPECT_EQ(samples.samplecount(), 0);
+}
+
+TEST_F(LogFilesTest, ChosenFolderIsRememberedAndCancelTouchesNothing) {
+    save(folder / "a.log");
+    const std::string expected = folder.string() + "/";
+    EXPECT_EQ(lastpath, expected);
+    EXPECT_EQ(settings.regread("Last Path", "?"), expected);
+
+    hold({1});
+    logFiles.menuload_Click();  // cancelled: no answer scripted
+    EXPECT_EQ(fileDialog.openedIn.back(), expected);
+    logFiles.menusave_Click();
+    EXPECT_EQ(lastpath, expected);
+    EXPECT_EQ(samples.samplecount(), 1);
+    EXPECT_EQ(grids, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// Failures that stop root too: a missing folder, a file where a folder should be, a
+// missing file, a folder where a file should be, a full disk (a file-size limit).
+TEST_F(LogFilesTest, FailedSaveSaysWhyAndLeavesTheOldFile) {
+    hold({512});
+    std::ofstream(folder / "file") << "x";
+    for (const fs::path& path : {folder / "missing" / "a.log", folder / "file" / "a.log"}) {
+        dialogs = {};
+        save(path);
+        ASSERT_EQ(dialogs.messages.size(), 1u) << path;
+        EXPECT_NE(dialogs.messages[0].text.find(path.string()), std::string::npos);
+        EXPECT_EQ(dialogs.messages[0].title, "Tremolex");
+    }
+
+    std::ofstream(folder / "kept.log") << "1\r\n2\r\n";
+    for (int i = 0; i < 20000; ++i) {
+        samples.append(1000);
+    }
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    dialogs = {};
+    save(folder / "kept.log");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("File too large"), std::string::npos);
+    EXPECT_EQ(contentOf(folder / "kept.log"), "1\r\n2\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
+TEST_F(LogFilesTest, FailedLoadSaysWhyAndChangesNothing) {
+    hold({512, 600});
+    fs::create_directories(folder / "folder.log");
+    for (const fs::path& path : {folder / "absent.log", folder / "folder.log"}) {
+        dialogs = {};
+        load(path);
+        ASSERT_EQ(dialogs.messages.size(), 1u) << path;
+        EXPECT_NE(dialogs.messages[0].text.find(path.string()), std::string::npos);
+    }
+    EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 600}));
+    EXPECT_EQ(times.starttime, 1.0f);
+    EXPECT_EQ(grids, 0);
+    EXPECT_EQ(lastpath, folder.string() + "/");  // the folder was chosen all the same
+}
+
+TEST_F(LogFilesTest, LongFileLoadsWhatFitsAndSaysWhatWasLeftOutOrClamped) {
+    std::string text;
+    for (int i = 0; i < SampleStore::kCapacity + 5; ++i) {
+        text += i == 0 ? "40000\n" : "512\n";
+    }
+    std::ofstream(folder / "long.log") << text;
+    load(folder / "long.log");
+    EXPECT_EQ(samples.samplecount(), SampleStore::kCapacity);
+    EXPECT_EQ(samples.sample(1), 32767);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(dialogs.messages[0].text.find("5 lines more were left out"), std::string::npos);
+    EXPECT_NE(dialogs.messages[0].text.find("1 line held numbers outside"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tremolex
