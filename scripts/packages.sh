@@ -4,6 +4,11 @@
 TREMOLEX_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
                    libgtest-dev libgmock-dev libbenchmark-dev)
 
+# What the tests need beyond the build: a real X server driven as a person would, and the
+# tools that check the installed desktop files and build the Debian package.
+TREMOLEX_TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream
+                        dpkg-dev file)
+
 ensure_packages() {
     local missing=()
     local package
