@@ -128,10 +128,10 @@ QtLabel& Form1::label(const char* name) {
 }
 
 void Form1::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("Save Graph"), this, [this] { m_logFiles->menusave_Click(); });
     file->addAction(QStringLiteral("Load Graph"), this, [this] { m_logFiles->menuload_Click(); });
-    QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     options->addAction(QStringLiteral("Shift Scale Up"), this,
                        [this] { m_chart->menuscaleup_Click(); });
     options->addAction(QStringLiteral("Shift Scale Down"), this,

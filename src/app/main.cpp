@@ -7,6 +7,7 @@
 #include "platform/qt/qtcommport.h"
 #include "platform/qt/qtinstancelock.h"
 #include "platform/qt/qtlocale.h"
+#include "platform/qt/qtquitsignals.h"
 
 int main(int argc, char** argv) {
     using namespace tremolex;
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     if (!form.Form_Load()) {
         return 0;  // another copy runs
     }
+    const QtQuitSignals quitSignals([&form] { form.close(); });
     form.show();
     return QApplication::exec();
 }

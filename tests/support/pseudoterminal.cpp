@@ -25,14 +25,15 @@ PseudoTerminal::~PseudoTerminal() {
 
 void PseudoTerminal::reopen() {
     hangUp();
-    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    // Close-on-exec: a program the test starts must not keep the device alive.
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
         ADD_FAILURE() << "no pseudo-terminal: " << strerror(errno);
         hangUp();
         return;
     }
     const char* name = ptsname(m_master);
-    m_slave = name != nullptr ? ::open(name, O_RDWR | O_NOCTTY) : -1;
+    m_slave = name != nullptr ? ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
     termios settings{};
     if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0) {
         ADD_FAILURE() << "cannot open the slave side: " << strerror(errno);

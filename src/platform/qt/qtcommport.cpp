@@ -173,7 +173,12 @@ void QtCommPort::onErrorOccurred(QSerialPort::SerialPortError error) {
     if (!gone) {
         return;
     }
+    // What arrived before the device went away is handed over first: it is part of the
+    // capture.
     appendWaiting(m_leftover);
+    if (!m_leftover.empty() && m_onComm) {
+        m_onComm();
+    }
     close();
     if (m_onLost) {
         m_onLost();

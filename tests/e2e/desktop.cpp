@@ -1,0 +1,204 @@
+#include "desktop.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace tremolex {
+
+namespace {
+
+// The environment of this process with `changes` ("NAME=value") applied.
+std::vector<std::string> environmentWith(const std::vector<std::string>& changes) {
+    std::map<std::string, std::string> vars;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        vars[text.substr(0, text.find('='))] = text;
+    }
+    for (const std::string& change : changes) {
+        vars[change.substr(0, change.find('='))] = change;
+    }
+    std::vector<std::string> env;
+    for (const auto& [name, text] : vars) {
+        env.push_back(text);
+    }
+    return env;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (std::string& text : texts) {
+        result.push_back(text.data());
+    }
+    result.push_back(nullptr);
+    return result;
+}
+
+pid_t spawn(std::vector<std::string> argv, const std::vector<std::string>& changes,
+            const posix_spawn_file_actions_t* actions) {
+    std::vector<std::string> env = environmentWith(changes);
+    const std::vector<char*> args = pointers(argv);
+    const std::vector<char*> envp = pointers(env);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, args[0], actions, nullptr, args.data(), envp.data()) != 0) {
+        return -1;
+    }
+    return pid;
+}
+
+}  // namespace
+
+Process::Process(const std::vector<std::string>& argv, const std::vector<std::string>& env)
+    : m_pid(spawn(argv, env, nullptr)) {}
+
+Process::~Process() {
+    if (m_pid <= 0 || m_status != -1) {
+        return;
+    }
+    ::kill(m_pid, SIGTERM);
+    if (wait(std::chrono::seconds(5)) == -1 && m_status == -1) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, &m_status, 0);
+    }
+}
+
+int Process::wait(std::chrono::milliseconds timeout) {
+    if (m_pid > 0 && m_status == -1) {
+        eventually([&] { return ::waitpid(m_pid, &m_status, WNOHANG) == m_pid; }, timeout);
+    }
+    return m_status != -1 && WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -1;
+}
+
+void Process::signal(int number) const {
+    ::kill(m_pid, number);
+}
+
+std::string output(const std::vector<std::string>& argv) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        return {};
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    const pid_t pid = spawn(argv, {}, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    std::string text;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::read(fds[0], buffer, sizeof buffer)) > 0) {
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    if (pid > 0) {
+        ::waitpid(pid, &status, 0);
+    }
+    return text;
+}
+
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+Desktop::Desktop() {
+    // Xvfb picks a free display itself and tells us which through a pipe.
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return;
+    }
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    m_server = std::make_unique<Process>(
+        std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                 "1280x1024x24", "-nolisten", "tcp", "-noreset"});
+    ::close(fds[1]);
+    std::string number;
+    char c = 0;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') {
+        number += c;
+    }
+    ::close(fds[0]);
+    m_display = ":" + number;
+    m_shots = std::filesystem::temp_directory_path() / ("tremolex-shot-" + number + ".png");
+}
+
+std::vector<std::string> Desktop::xdotool(std::vector<std::string> args) const {
+    args.insert(args.begin(), {"env", "DISPLAY=" + m_display, "timeout", "10", "xdotool"});
+    std::istringstream lines(output(args));
+    std::vector<std::string> result;
+    for (std::string line; std::getline(lines, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+std::string Desktop::window(const std::string& title) const {
+    const auto ids = xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"});
+    return ids.empty() ? std::string() : ids.front();
+}
+
+int Desktop::windowCount(const std::string& title) const {
+    return static_cast<int>(
+        xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).size());
+}
+
+Desktop::Geometry Desktop::geometry(const std::string& window) const {
+    Geometry g;
+    for (const std::string& line : xdotool({"getwindowgeometry", "--shell", window})) {
+        const std::string value = line.substr(line.find('=') + 1);
+        if (line.rfind("X=", 0) == 0)
+            g.x = std::stoi(value);
+        if (line.rfind("Y=", 0) == 0)
+            g.y = std::stoi(value);
+        if (line.rfind("WIDTH=", 0) == 0)
+            g.width = std::stoi(value);
+        if (line.rfind("HEIGHT=", 0) == 0)
+            g.height = std::stoi(value);
+    }
+    return g;
+}
+
+void Desktop::focus(const std::string& window) const {
+    xdotool({"windowfocus", "--sync", window});
+}
+
+void Desktop::keys(const std::vector<std::string>& names) const {
+    std::vector<std::string> args = {"key", "--delay", "80"};
+    args.insert(args.end(), names.begin(), names.end());
+    xdotool(args);
+}
+
+void Desktop::type(const std::string& text) const {
+    xdotool({"type", "--delay", "40", text});
+}
+
+void Desktop::move(const std::string& window, int x, int y) const {
+    xdotool({"windowmove", "--sync", window, std::to_string(x), std::to_string(y)});
+}
+
+QImage Desktop::screenshot(const std::string& window) const {
+    output({"env", "DISPLAY=" + m_display, "import", "-window", "root", "png:" + m_shots.string()});
+    const Geometry g = geometry(window);
+    QImage shot(QString::fromStdString(m_shots.string()));
+    std::filesystem::remove(m_shots);
+    return shot.copy(g.x, g.y, g.width, g.height).convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace tremolex

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <QImage>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tremolex {
+
+// A running child process; stopped (SIGTERM, then SIGKILL) when this goes.
+class Process {
+public:
+    explicit Process(const std::vector<std::string>& argv,
+                     const std::vector<std::string>& env = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    pid_t pid() const { return m_pid; }
+    // Waits for the end; the exit code, or -1 when it did not end in time or was killed.
+    int wait(std::chrono::milliseconds timeout);
+    void signal(int number) const;
+
+private:
+    pid_t m_pid = -1;
+    int m_status = -1;
+};
+
+// Runs a command to its end and returns what it printed ("" on failure).
+std::string output(const std::vector<std::string>& argv);
+
+// Polls `done` until it holds or the time is up; for conditions outside this process.
+bool eventually(const std::function<bool()>& done,
+                std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// A real X server of its own, for as long as this lives.
+class Desktop {
+public:
+    Desktop();
+
+    std::string display() const { return m_display; }
+    std::vector<std::string> env() const { return {"DISPLAY=" + m_display}; }
+
+    // The window with exactly this title, or "" when there is none yet.
+    std::string window(const std::string& title) const;
+    int windowCount(const std::string& title) const;
+    struct Geometry {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    Geometry geometry(const std::string& window) const;
+
+    void focus(const std::string& window) const;
+    void keys(const std::vector<std::string>& keys) const;  // xdotool key names
+    void type(const std::string& text) const;
+    void move(const std::string& window, int x, int y) const;
+
+    QImage screenshot(const std::string& window) const;
+
+private:
+    std::vector<std::string> xdotool(std::vector<std::string> args) const;
+    std::unique_ptr<Process> m_server;
+    std::string m_display;
+    std::filesystem::path m_shots;
+};
+
+}  // namespace tremolex
