@@ -12,6 +12,7 @@
 int main(int argc, char** argv) {
     using namespace tremolex;
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tremolex"));  // its menu entry
 
     Form1Services services;
     services.keys = std::make_unique<IniFileKeyStore>(settingsFilePath());
