@@ -1,0 +1,24 @@
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "options.h"
+#include "simulator.h"
+#include "stopsignals.h"
+
+int main(int argc, char** argv) {
+    using namespace tremolex::cellsim;
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const ParsedArguments parsed = parseArguments(arguments);
+    if (parsed.help) {
+        std::cout << helpText();
+        return kExitStopped;
+    }
+    if (!parsed.options) {
+        std::cerr << "cellsim: " << parsed.error << "\nTry 'cellsim --help'.\n";
+        return kExitBadArguments;
+    }
+    StopSignals signals;
+    Simulator simulator(*parsed.options, signals, std::cout, std::cerr);
+    return simulator.run();
+}
