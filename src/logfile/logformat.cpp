@@ -71,15 +71,7 @@ void LogReader::feed(std::string_view text) {
             if (number.found && number.end < text.size() &&
                 (text[number.end] == '\r' || text[number.end] == '\n')) {
                 m_counts.push_back(clamped(number.value));
-                std::size_t end = number.end;
-                if (text[end] == '\r') {
-                    if (end + 1 == text.size()) {
-                        m_afterCarriageReturn = true;
-                    } else if (text[end + 1] == '\n') {
-                        ++end;
-                    }
-                }
-                pos = end + 1;
+                pos = afterBreak(text, number.end);
                 continue;
             }
         }
@@ -99,15 +91,21 @@ void LogReader::feed(std::string_view text) {
             line(m_partial);
             m_partial.clear();
         }
-        if (text[end] == '\r') {
-            if (end + 1 == text.size()) {
-                m_afterCarriageReturn = true;
-            } else if (text[end + 1] == '\n') {
-                ++end;
-            }
-        }
-        pos = end + 1;
+        pos = afterBreak(text, end);
     }
+}
+
+// Where the next line starts, given the break at `at`: a line feed right after a carriage
+// return belongs to it, also when it comes only with the next piece.
+std::size_t LogReader::afterBreak(std::string_view text, std::size_t at) {
+    if (text[at] == '\r') {
+        if (at + 1 == text.size()) {
+            m_afterCarriageReturn = true;
+        } else if (text[at + 1] == '\n') {
+            ++at;
+        }
+    }
+    return at + 1;
 }
 
 void LogReader::finish() {

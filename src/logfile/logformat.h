@@ -32,6 +32,7 @@ public:
 
 private:
     void line(std::string_view text);
+    std::size_t afterBreak(std::string_view text, std::size_t at);
     std::int16_t countOf(std::string_view text);
     std::int16_t clamped(double value);
 

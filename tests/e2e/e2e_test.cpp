@@ -9,6 +9,7 @@
 #include "platform/posix/configdir.h"
 #include "platform/posix/inifilekeystore.h"
 #include "settings/module1.h"
+#include "support/files.h"
 #include "support/pseudoterminal.h"
 
 namespace tremolex {
@@ -28,13 +29,6 @@ int pixelsOf(const QImage& image, QRgb colour, int fromRow, int toRow, int fromC
         }
     }
     return count;
-}
-
-std::string contentOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
 }
 
 // The real program on a real X server, driven with keys as a person would, with a

@@ -11,18 +11,12 @@
 #include "fakes/fakeclock.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
+#include "support/files.h"
 
 namespace tremolex {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string contentOf(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 // The commands on the real file system, in a folder of the test's own.
 class LogFilesTest : public testing::Test {

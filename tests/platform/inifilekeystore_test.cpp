@@ -10,18 +10,12 @@
 #include <sstream>
 
 #include "platform/posix/configdir.h"
+#include "support/files.h"
 
 namespace tremolex {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 void writeFile(const fs::path& file, const std::string& content) {
     std::ofstream(file, std::ios::binary) << content;
@@ -79,7 +73,7 @@ TEST_F(IniFileKeyStoreTest, ReadsAndWritesAFileEditedByHand) {
 
     ASSERT_TRUE(write("Range", ".5"));
     ASSERT_TRUE(write("Window Left", "7"));
-    EXPECT_EQ(readFile(file),
+    EXPECT_EQ(contentOf(file),
               "# my bench\n[Tremolex]\nRange=.5\nbroken line\nSerial Port Number=5\n"
               "Serial Port Number=6\nLast Path=C:\\data\\\nWindow Left=7\n");
 }
@@ -91,7 +85,7 @@ TEST_F(IniFileKeyStoreTest, FollowsASymbolicLink) {
     fs::create_symlink(target, file);
     ASSERT_TRUE(write("Range", ".4"));
     EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_EQ(readFile(target), "Range=.4\n");
+    EXPECT_EQ(contentOf(target), "Range=.4\n");
 }
 
 // A full disk, made with a file-size limit so that it also works for root.
@@ -111,7 +105,7 @@ TEST_F(IniFileKeyStoreTest, FailedWriteLeavesTheOldFileWholeAndNoLeftovers) {
     signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(stored);
-    EXPECT_EQ(readFile(file), before);
+    EXPECT_EQ(contentOf(file), before);
     EXPECT_EQ(
         std::distance(fs::directory_iterator(userConfigDirectory()), fs::directory_iterator()), 1);
 }
