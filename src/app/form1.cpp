@@ -263,11 +263,11 @@ QSize Form1::frameMargins() const {
 }
 
 int Form1::px(float value) const {
-    return static_cast<int>(std::lround(static_cast<double>(value) * logicalDpiX() / 1440.0));
+    return twipsToPixels(*this, value);
 }
 
 float Form1::twips(int pixels) const {
-    return static_cast<float>(pixels * 1440.0 / logicalDpiX());
+    return static_cast<float>(pixels * 1440.0 / logicalDpiY());
 }
 
 float Form1::Left() const {

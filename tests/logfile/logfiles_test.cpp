@@ -1,8 +1,6 @@
 #include "logfile/logfiles.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
 #include "support/files.h"
+#include "support/filesizelimit.h"
 
 namespace tremolex {
 namespace {
@@ -120,16 +119,11 @@ TEST_F(LogFilesTest, FailedSaveSaysWhyAndLeavesTheOldFile) {
     for (int i = 0; i < 20000; ++i) {
         samples.append(1000);
     }
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
     dialogs = {};
-    save(folder / "kept.log");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    {
+        const FileSizeLimit full(4096);
+        save(folder / "kept.log");
+    }
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find("File too large"), std::string::npos);
     EXPECT_EQ(contentOf(folder / "kept.log"), "1\r\n2\r\n");

@@ -1,8 +1,6 @@
 #include "platform/posix/inifilekeystore.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -11,6 +9,7 @@
 
 #include "platform/posix/configdir.h"
 #include "support/files.h"
+#include "support/filesizelimit.h"
 
 namespace tremolex {
 namespace {
@@ -94,15 +93,10 @@ TEST_F(IniFileKeyStoreTest, FailedWriteLeavesTheOldFileWholeAndNoLeftovers) {
     writeFile(file, before);
     auto key = store.open(KeyStore::Access::Write);
 
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    const bool stored = key->set("Last Path", std::string(200, 'p'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, oldHandler);
+    const bool stored = [&] {
+        const FileSizeLimit full(16);
+        return key->set("Last Path", std::string(200, 'p'));
+    }();
 
     EXPECT_FALSE(stored);
     EXPECT_EQ(contentOf(file), before);
