@@ -1,11 +1,34 @@
 #include "testenvironment.h"
 
 #include <stdlib.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <filesystem>
 
 namespace tremolex {
 
+#ifdef _WIN32
+// Windows keeps settings in the registry, where each test uses a key of its own; the
+// folders are for the tests' files.
+std::string isolateUserFolders() {
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    std::filesystem::path root;
+    for (unsigned attempt = 0;; ++attempt) {
+        std::string name = "tremolex-test-";
+        name += std::to_string(GetCurrentProcessId());
+        name += '-';
+        name += std::to_string(attempt);
+        root = temp / name;
+        if (std::filesystem::create_directory(root)) {
+            break;
+        }
+    }
+    _putenv_s("HOME", root.string().c_str());
+    return root.string();
+}
+#else
 std::string isolateUserFolders() {
     std::string root = (std::filesystem::temp_directory_path() / "tremolex-test-XXXXXX").string();
     if (mkdtemp(root.data()) == nullptr) {
@@ -19,5 +42,6 @@ std::string isolateUserFolders() {
     setenv("HOME", root.c_str(), 1);
     return root;
 }
+#endif
 
 }  // namespace tremolex

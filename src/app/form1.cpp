@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/formlayout.h"
+#include "app/state/apppath.h"
 #include "app/windowgeometry.h"
 #include "platform/qt/qtdialogs.h"
 #include "platform/qt/qtfiledialog.h"
@@ -54,7 +55,7 @@ Form1::Form1(Form1Services services) : m_services(std::move(services)) {
                                       *m_dialogs, m_settings, m_services.decimalSeparator);
     m_port = std::make_unique<PortConnection>(
         PortConnection::Fields{m_state.portnum, m_state.baudrate, m_state.portready,
-                               m_state.apptitle},
+                               m_state.apptitle, m_state.rxbuffer},
         *m_comm, *m_Label1, *m_dialogs, m_settings, m_retryTimer);
     m_logFiles = std::make_unique<LogFiles>(
         LogFiles::Fields{m_state.lastpath, m_state.samples, m_state.times, m_state.apptitle},

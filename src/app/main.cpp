@@ -1,13 +1,18 @@
 #include <QApplication>
 
 #include "app/form1.h"
-#include "platform/posix/configdir.h"
-#include "platform/posix/inifilekeystore.h"
 #include "platform/qt/qtclock.h"
 #include "platform/qt/qtcommport.h"
-#include "platform/qt/qtinstancelock.h"
 #include "platform/qt/qtlocale.h"
+#ifdef _WIN32
+#include "platform/windows/registrykeystore.h"
+#include "platform/windows/windowsinstancelock.h"
+#else
+#include "platform/posix/configdir.h"
+#include "platform/posix/inifilekeystore.h"
+#include "platform/qt/qtinstancelock.h"
 #include "platform/qt/qtquitsignals.h"
+#endif
 
 int main(int argc, char** argv) {
     using namespace tremolex;
@@ -15,10 +20,15 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Tremolex"));  // its menu entry
 
     Form1Services services;
+#ifdef _WIN32
+    services.keys = std::make_unique<RegistryKeyStore>();
+    services.instanceLock = std::make_unique<WindowsInstanceLock>();
+#else
     services.keys = std::make_unique<IniFileKeyStore>(settingsFilePath());
+    services.instanceLock = std::make_unique<QtInstanceLock>();
+#endif
     services.comm = std::make_unique<QtCommPort>();
     services.clock = std::make_unique<QtClock>();
-    services.instanceLock = std::make_unique<QtInstanceLock>();
     services.programFolder = QCoreApplication::applicationDirPath().toStdString();
     services.decimalSeparator = localeDecimalSeparator();
 
@@ -26,7 +36,9 @@ int main(int argc, char** argv) {
     if (!form.Form_Load()) {
         return 0;  // another copy runs
     }
+#ifndef _WIN32
     const QtQuitSignals quitSignals([&form] { form.close(); });
+#endif
     form.show();
     return QApplication::exec();
 }

@@ -1,7 +1,6 @@
 #include "app/windowgeometry.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "app/formlayout.h"
@@ -32,20 +31,6 @@ WindowGeometry WindowGeometry::keptOnScreen(WindowGeometry window, std::span<con
         window.top = defaults.top;
     }
     return window;
-}
-
-std::string appPathOf(std::string folder) {
-#ifdef _WIN32
-    constexpr char kSeparator = '\\';
-    std::transform(folder.begin(), folder.end(), folder.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-#else
-    constexpr char kSeparator = '/';
-#endif
-    if (folder.empty() || folder.back() != kSeparator) {
-        folder += kSeparator;
-    }
-    return folder;
 }
 
 }  // namespace tremolex

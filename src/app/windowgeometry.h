@@ -28,8 +28,4 @@ struct WindowGeometry {
     static WindowGeometry keptOnScreen(WindowGeometry window, std::span<const Rect> screens);
 };
 
-// The program's folder as the default log folder: ends in the separator. On Windows it is
-// lower-cased as well; elsewhere case matters in paths and is kept.
-std::string appPathOf(std::string folder);
-
 }  // namespace tremolex

@@ -76,10 +76,5 @@ TEST(WindowGeometry, WindowOffEveryScreenComesBackToTheDefaultPlace) {
     EXPECT_EQ(placed(-7000, 2000, 0), std::pair(4000.f, 3000.f));  // 7000 wide at least
 }
 
-TEST(WindowGeometry, AppPathEndsInTheSeparatorAndKeepsItsCase) {
-    EXPECT_EQ(appPathOf("/opt/Tremolex/bin"), "/opt/Tremolex/bin/");
-    EXPECT_EQ(appPathOf("/"), "/");
-}
-
 }  // namespace
 }  // namespace tremolex

@@ -7,14 +7,19 @@
 #include <functional>
 
 #include "fakes/fakekeystore.h"
+#ifdef _WIN32
+#include "platform/windows/registrykeystore.h"
+#include "support/registry.h"
+#else
 #include "platform/posix/configdir.h"
 #include "platform/posix/inifilekeystore.h"
+#endif
 
 namespace tremolex {
 namespace {
 
 // The settings rules hold for every backend: each test runs against the fake and the
-// real settings file.
+// real settings file (the registry on Windows).
 struct Backend {
     std::unique_ptr<KeyStore> store;
     std::function<void()> breakKey;  // makes the key impossible to create or open
@@ -26,6 +31,13 @@ Backend fakeBackend() {
     return {std::move(store), [fake] { fake->canCreate = fake->canOpen = false; }};
 }
 
+#ifdef _WIN32
+Backend registryBackend() {
+    // The key is removed when the last copy of breakKey goes, with the backend.
+    auto key = std::make_shared<TestRegistryKey>();
+    return {std::make_unique<RegistryKeyStore>(key->storeKey()), [key] { key->forbid(); }};
+}
+#else
 Backend fileBackend() {
     std::filesystem::remove_all(userConfigDirectory());
     return {std::make_unique<IniFileKeyStore>(settingsFilePath()), [] {
@@ -34,6 +46,7 @@ Backend fileBackend() {
                 std::ofstream(userConfigDirectory()) << "not a folder";
             }};
 }
+#endif
 
 class Module1Test : public testing::TestWithParam<Backend (*)()> {
 protected:
@@ -94,8 +107,13 @@ TEST_P(Module1Test, UnusableKeyGivesDefaultsAndLosesWrites) {
     EXPECT_EQ(peek("Range"), std::nullopt);
 }
 
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(Backends, Module1Test, testing::Values(&fakeBackend, &registryBackend),
+                         [](const auto& info) { return info.index == 0 ? "Fake" : "Registry"; });
+#else
 INSTANTIATE_TEST_SUITE_P(Backends, Module1Test, testing::Values(&fakeBackend, &fileBackend),
                          [](const auto& info) { return info.index == 0 ? "Fake" : "File"; });
+#endif
 
 // Data the program never writes itself, as the registry may hold it.
 TEST(Module1RawData, AnyDataThatFitsReadsAsTextLessItsLastByte) {

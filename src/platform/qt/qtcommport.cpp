@@ -1,6 +1,8 @@
 #include "platform/qt/qtcommport.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/windows/portdevice.h"
+#else
 #include "platform/posix/portdevice.h"
 #endif
 
@@ -80,7 +82,8 @@ CommPort::OpenResult QtCommPort::open() {
     }
 
 #ifdef _WIN32
-    const std::string device = "COM" + std::to_string(m_portNumber);
+    // Qt opens "COMn" through the device namespace itself, for any n.
+    const std::string device = portDevice(m_portNumber).name;
 #else
     const PortDevice resolved = portDevice(m_portNumber);
     const std::string device = resolved.path.string();

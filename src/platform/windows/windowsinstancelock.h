@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "platform/instancelock.h"
+
+namespace tremolex {
+
+// The lock is a named mutex in the user's session; the system drops it with the last
+// handle, so a copy that crashed holds nothing.
+class WindowsInstanceLock final : public InstanceLock {
+public:
+    static constexpr const char* kProgramMutex = "Local\\Bramwick Tremolex";
+
+    // `name` of the mutex; tests give one of their own.
+    explicit WindowsInstanceLock(std::string name = kProgramMutex);
+    ~WindowsInstanceLock() override;
+    WindowsInstanceLock(const WindowsInstanceLock&) = delete;
+    WindowsInstanceLock& operator=(const WindowsInstanceLock&) = delete;
+
+    // When the mutex can be neither made nor found (no memory, say), the program runs:
+    // a second copy is better than a program that never starts, silently.
+    bool tryLock() override;
+
+private:
+    std::string m_name;
+    void* m_mutex = nullptr;  // HANDLE, held for the whole run
+};
+
+}  // namespace tremolex

@@ -1,0 +1,87 @@
+#include "platform/windows/registrykeystore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "settings/module1.h"
+#include "support/registry.h"
+
+namespace tremolex {
+namespace {
+
+class RegistryKeyStoreTest : public testing::Test {
+protected:
+    // Data put in by another program, of any type.
+    void put(const char* name, DWORD type, const void* data, DWORD size) {
+        ASSERT_EQ(
+            RegSetKeyValueA(HKEY_CURRENT_USER, key.storeKey().c_str(), name, type, data, size),
+            ERROR_SUCCESS);
+    }
+    // The value's type and raw data, as another program sees them.
+    std::pair<DWORD, std::vector<char>> get(const char* name) {
+        std::vector<char> data(1024);
+        DWORD type = 0;
+        DWORD size = static_cast<DWORD>(data.size());
+        if (RegGetValueA(HKEY_CURRENT_USER, key.storeKey().c_str(), name, RRF_RT_ANY | RRF_NOEXPAND,
+                         &type, data.data(), &size) != ERROR_SUCCESS) {
+            return {REG_NONE, {}};
+        }
+        data.resize(size);
+        return {type, data};
+    }
+
+    TestRegistryKey key;
+    RegistryKeyStore store{key.storeKey()};
+    Module1 settings{store};
+};
+
+TEST_F(RegistryKeyStoreTest, StoresTextAsRegSzWithItsTerminator) {
+    EXPECT_EQ(store.open(KeyStore::Access::Read), nullptr);  // the key is missing
+    settings.regwrite("Range", ".3");
+    EXPECT_EQ(get("Range"), (std::pair<DWORD, std::vector<char>>{REG_SZ, {'.', '3', '\0'}}));
+    settings.regwrite("Last Path", "");
+    EXPECT_EQ(get("Last Path"), (std::pair<DWORD, std::vector<char>>{REG_SZ, {'\0'}}));
+    EXPECT_EQ(settings.regread("Serial Port Number", "2"), "2");
+    EXPECT_EQ(get("Serial Port Number"),
+              (std::pair<DWORD, std::vector<char>>{REG_SZ, {'2', '\0'}}));
+}
+
+// Data the program never writes itself: the type is not looked at, the bytes less the
+// last one are the text; data that does not fit the buffer is replaced by the default.
+TEST_F(RegistryKeyStoreTest, DataOfOtherTypesReadsAsTextWhenItFits) {
+    ASSERT_TRUE(store.create());
+    const DWORD digits = 0x00303234;  // the bytes '4' '2' '0' 0
+    put("Window Left", REG_DWORD, &digits, sizeof digits);
+    put("Window Top", REG_BINARY, "", 0);
+    const std::vector<char> large(300, 'x');
+    put("Last Path", REG_BINARY, large.data(), static_cast<DWORD>(large.size()));
+
+    EXPECT_EQ(settings.regread("Window Left", "4000"), "420");
+    EXPECT_EQ(get("Window Left").first, static_cast<DWORD>(REG_DWORD));  // left as it was
+    EXPECT_EQ(settings.regread("Window Top", "3000"), "");
+    EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\");
+    EXPECT_EQ(get("Last Path"),
+              (std::pair<DWORD, std::vector<char>>{REG_SZ, {'c', ':', '\\', '\0'}}));
+}
+
+TEST_F(RegistryKeyStoreTest, KeyOpenedForReadingStoresNothing) {
+    ASSERT_TRUE(store.create());
+    EXPECT_FALSE(store.open(KeyStore::Access::Read)->set("Range", ".3"));
+    EXPECT_EQ(get("Range").first, static_cast<DWORD>(REG_NONE));
+}
+
+// The registry calls end a name at its first zero byte: such a name would reach another
+// value.
+TEST_F(RegistryKeyStoreTest, NameWithAZeroByteIsRefused) {
+    settings.regwrite("Range", ".3");
+    const std::string name("Range\0X", 7);
+    char buffer[16];
+    EXPECT_FALSE(store.open(KeyStore::Access::Write)->set(name, ".9"));
+    EXPECT_EQ(store.open(KeyStore::Access::Read)->query(name, buffer), std::nullopt);
+    EXPECT_EQ(settings.regread("Range", "0.6"), ".3");
+}
+
+}  // namespace
+}  // namespace tremolex
