@@ -1,5 +1,7 @@
 #include "logfile/logfiles.h"
 
+#include <algorithm>
+
 #include "logfile/logformat.h"
 #include "platform/files.h"
 #include "settings/numtext.h"
@@ -7,14 +9,28 @@
 
 namespace tremolex {
 
+namespace {
+
+// The dialog gives paths in UTF-8; Windows would take a plain narrow path to be in its
+// 8-bit code page and reach another file, or none, for a name beyond ASCII.
+std::filesystem::path pathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+}  // namespace
+
 std::string folderOf(std::string_view path) {
 #ifdef _WIN32
     const std::size_t last = path.find_last_of("\\/");
 #else
     const std::size_t last = path.rfind('/');
 #endif
-    return std::string(last == std::string_view::npos ? std::string_view()
+    std::string folder(last == std::string_view::npos ? std::string_view()
                                                       : path.substr(0, last + 1));
+#ifdef _WIN32
+    std::replace(folder.begin(), folder.end(), '/', '\\');  // Qt's dialog gives "/"
+#endif
+    return folder;
 }
 
 LogFiles::LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs,
@@ -45,7 +61,7 @@ void LogFiles::menusave_Click() {
         return;
     }
     if (const std::error_code error =
-            writeFileAtomically(path, formatLog(m_fields.samples.samples()))) {
+            writeFileAtomically(pathOf(path), formatLog(m_fields.samples.samples()))) {
         m_dialogs.MsgBox("The graph could not be saved to " + path + ": " + error.message() +
                              ". The file was not changed.",
                          m_fields.apptitle);
@@ -59,13 +75,24 @@ void LogFiles::menuload_Click() {
     }
     LogReader reader(static_cast<std::size_t>(SampleStore::kCapacity));
     if (const std::error_code error =
-            readFileChunks(path, [&](std::string_view chunk) { reader.feed(chunk); })) {
+            readFileChunks(pathOf(path), [&](std::string_view chunk) { reader.feed(chunk); })) {
         m_dialogs.MsgBox("The graph could not be loaded from " + path + ": " + error.message() +
                              ". The graph shown was not changed.",
                          m_fields.apptitle);
         return;
     }
     reader.finish();
+    if (reader.overlongLine() > 0) {
+        std::string message = "The graph could not be loaded from ";
+        message += path;
+        message += ": line ";
+        message += numtext(reader.overlongLine());
+        message += " is longer than ";
+        message += numtext(static_cast<std::int64_t>(LogReader::kLongestLine));
+        message += " characters, so it is not a graph log. The graph shown was not changed.";
+        m_dialogs.MsgBox(message, m_fields.apptitle);
+        return;
+    }
 
     m_drawgrid();
     m_fields.samples.clear();

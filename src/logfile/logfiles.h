@@ -47,7 +47,8 @@ private:
 };
 
 // The folder part of a chosen path, up to and including its last separator ("" when it
-// has none). The separator is "/"; on Windows "\" as well.
+// has none). The separator is "/"; on Windows "\" as well, and the folder is given with
+// "\" throughout.
 std::string folderOf(std::string_view path);
 
 }  // namespace tremolex

@@ -59,8 +59,14 @@ LogReader::LogReader(std::size_t capacity) : m_capacity(capacity) {
 }
 
 void LogReader::feed(std::string_view text) {
+    if (text.empty()) {
+        return;  // keeps a carriage return that ended the last piece waiting for its line feed
+    }
+    if (m_overlongLine > 0) {
+        return;  // no graph log: the rest is not read
+    }
     std::size_t pos = 0;
-    if (m_afterCarriageReturn && !text.empty() && text.front() == '\n') {
+    if (m_afterCarriageReturn && text.front() == '\n') {
         pos = 1;  // the rest of a break that the previous piece began
     }
     m_afterCarriageReturn = false;
@@ -68,7 +74,7 @@ void LogReader::feed(std::string_view text) {
         if (m_partial.empty() && m_counts.size() < m_capacity) {
             // The common line, read in the same pass that finds its end.
             const PlainNumber number = plainNumberAt(text, pos);
-            if (number.found && number.end < text.size() &&
+            if (number.found && number.end < text.size() && number.end - pos <= kLongestLine &&
                 (text[number.end] == '\r' || text[number.end] == '\n')) {
                 m_counts.push_back(clamped(number.value));
                 pos = afterBreak(text, number.end);
@@ -80,6 +86,11 @@ void LogReader::feed(std::string_view text) {
             ++end;
         }
         const std::string_view piece = text.substr(pos, end - pos);
+        if (m_partial.size() + piece.size() > kLongestLine) {
+            m_overlongLine = static_cast<std::int64_t>(m_counts.size()) + m_linesLeftOut + 1;
+            m_partial = std::string();
+            return;
+        }
         if (end == text.size()) {
             m_partial += piece;
             return;
@@ -109,7 +120,7 @@ std::size_t LogReader::afterBreak(std::string_view text, std::size_t at) {
 }
 
 void LogReader::finish() {
-    if (!m_partial.empty()) {
+    if (!m_partial.empty() && m_overlongLine == 0) {
         line(m_partial);
         m_partial.clear();
     }

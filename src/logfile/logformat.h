@@ -19,6 +19,10 @@ std::string formatLog(std::span<const std::int16_t> counts);
 // halves to even. A number beyond -32768..32767 is set to the nearer limit.
 class LogReader {
 public:
+    // A line longer than this makes the text no graph log: reading stops there, so a file
+    // without line breaks (a disk image chosen by mistake) cannot fill the memory.
+    static constexpr std::size_t kLongestLine = 64 * 1024;
+
     // Keeps the first `capacity` counts; further lines are only counted.
     explicit LogReader(std::size_t capacity);
 
@@ -29,6 +33,9 @@ public:
     const std::vector<std::int16_t>& counts() const { return m_counts; }
     std::int64_t linesLeftOut() const { return m_linesLeftOut; }
     std::int64_t linesClamped() const { return m_linesClamped; }
+    // The number (from 1) of the first line longer than kLongestLine, 0 when none is. Once
+    // there is one the rest of the text is ignored and the counts are of no use.
+    std::int64_t overlongLine() const { return m_overlongLine; }
 
 private:
     void line(std::string_view text);
@@ -42,6 +49,7 @@ private:
     bool m_afterCarriageReturn = false;
     std::int64_t m_linesLeftOut = 0;
     std::int64_t m_linesClamped = 0;
+    std::int64_t m_overlongLine = 0;
 };
 
 }  // namespace tremolex

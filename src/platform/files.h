@@ -17,7 +17,9 @@ namespace tremolex {
 std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view content);
 
 // Reads the file from start to end, handing it to `onChunk` a piece at a time, so a large
-// file needs no memory of its own size. Returns the error that stopped it.
+// file needs no memory of its own size. Only a regular file is read: a folder, a device or
+// a pipe gives an error at once, so a wrong choice can neither block nor read forever.
+// Returns the error that stopped it.
 std::error_code readFileChunks(const std::filesystem::path& file,
                                const std::function<void(std::string_view)>& onChunk);
 

@@ -67,6 +67,10 @@ void PortConnection::openport() {
         portNumberOf(m_settings.regread(names::kPortNumber, names::kPortNumberDefault));
     m_fields.baudrate = m_settings.regread(names::kBaudRate, names::kBaudRateDefault);
     m_fields.portready = false;
+    // A line the device began before it went away (or before another port was chosen) is
+    // never finished: joined to the first line of the new session it would make a false
+    // reading ("10" and "700" giving 10700).
+    m_fields.rxbuffer.clear();
     m_comm.setCommPort(m_fields.portnum);
     m_comm.setSettings(m_fields.baudrate + ",n,8,1");
     const CommPort::OpenResult result = m_comm.open();

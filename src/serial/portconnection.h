@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/state/rxbuffer.h"
 #include "platform/commport.h"
 #include "platform/dialogs.h"
 #include "platform/label.h"
@@ -24,6 +25,7 @@ public:
         std::string& baudrate;
         bool& portready;
         const std::string& apptitle;
+        RxBuffer& rxbuffer;  // let go at each opening: a new session starts a new line
     };
 
     static constexpr Color kReadyColor = rgb(192, 255, 192);

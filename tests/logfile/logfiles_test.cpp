@@ -10,7 +10,9 @@
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
 #include "support/files.h"
+#ifndef _WIN32
 #include "support/filesizelimit.h"
+#endif
 
 namespace tremolex {
 namespace {
@@ -88,7 +90,7 @@ TEST_F(LogFilesTest, EmptyStoreSavesAnEmptyFileOverAnOldOne) {
 
 TEST_F(LogFilesTest, ChosenFolderIsRememberedAndCancelTouchesNothing) {
     save(folder / "a.log");
-    const std::string expected = folder.string() + "/";
+    const std::string expected = (folder / "").string();
     EXPECT_EQ(lastpath, expected);
     EXPECT_EQ(settings.regread("Last Path", "?"), expected);
 
@@ -115,6 +117,7 @@ TEST_F(LogFilesTest, FailedSaveSaysWhyAndLeavesTheOldFile) {
         EXPECT_EQ(dialogs.messages[0].title, "Tremolex");
     }
 
+#ifndef _WIN32
     std::ofstream(folder / "kept.log") << "1\r\n2\r\n";
     for (int i = 0; i < 20000; ++i) {
         samples.append(1000);
@@ -128,6 +131,7 @@ TEST_F(LogFilesTest, FailedSaveSaysWhyAndLeavesTheOldFile) {
     EXPECT_NE(dialogs.messages[0].text.find("File too large"), std::string::npos);
     EXPECT_EQ(contentOf(folder / "kept.log"), "1\r\n2\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+#endif
 }
 
 TEST_F(LogFilesTest, FailedLoadSaysWhyAndChangesNothing) {
@@ -142,7 +146,7 @@ TEST_F(LogFilesTest, FailedLoadSaysWhyAndChangesNothing) {
     EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 600}));
     EXPECT_EQ(times.starttime, 1.0f);
     EXPECT_EQ(grids, 0);
-    EXPECT_EQ(lastpath, folder.string() + "/");  // the folder was chosen all the same
+    EXPECT_EQ(lastpath, (folder / "").string());  // the folder was chosen all the same
 }
 
 TEST_F(LogFilesTest, LongFileLoadsWhatFitsAndSaysWhatWasLeftOutOrClamped) {
@@ -157,6 +161,36 @@ TEST_F(LogFilesTest, LongFileLoadsWhatFitsAndSaysWhatWasLeftOutOrClamped) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_NE(dialogs.messages[0].text.find("5 lines more were left out"), std::string::npos);
     EXPECT_NE(dialogs.messages[0].text.find("1 line held numbers outside"), std::string::npos);
+}
+
+TEST_F(LogFilesTest, NameBeyondAsciiIsSavedAndLoadedUnderThatName) {
+    hold({512, 7});
+    const std::string path = (folder / "").string() + "Zelle \xc3\xbc.log";  // UTF-8, as chosen
+    fileDialog.answers = {path};
+    logFiles.menusave_Click();
+    EXPECT_EQ(contentOf(folder / fs::path(u8"Zelle \u00fc.log")), "512\r\n7\r\n");
+    samples.clear();
+    fileDialog.answers = {path};
+    logFiles.menuload_Click();
+    EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 7}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST(FolderOf, IsThePathUpToItsLastSeparator) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.log", ""},
+#ifdef _WIN32
+        {"C:\\Logs\\Cell 1.log", "C:\\Logs\\"},
+        {"C:/Logs/Cell 1.log", "C:\\Logs\\"},  // as Qt's dialog gives it
+        {"C:\\a.log", "C:\\"},
+#else
+        {"/home/al/logs/a.log", "/home/al/logs/"},
+        {"/a.log", "/"},
+#endif
+    };
+    for (const auto& [path, folder] : cases) {
+        EXPECT_EQ(folderOf(path), folder) << path;
+    }
 }
 
 }  // namespace

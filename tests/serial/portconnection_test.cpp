@@ -26,8 +26,9 @@ protected:
     FakeKeyStore keys;
     Module1 settings{keys};
     FakeTimer retry;
+    RxBuffer rxbuffer;
     PortConnection port{
-        {portnum, baudrate, portready, apptitle}, comm, Label1, dialogs, settings, retry};
+        {portnum, baudrate, portready, apptitle, rxbuffer}, comm, Label1, dialogs, settings, retry};
 };
 
 TEST_F(PortConnectionTest, FirstOpeningStoresTheDefaultsAndShowsReady) {

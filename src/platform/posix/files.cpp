@@ -85,13 +85,26 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
 
 std::error_code readFileChunks(const std::filesystem::path& file,
                                const std::function<void(std::string_view)>& onChunk) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a pipe does not wait for a writer.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return lastError();
     }
+    std::error_code error;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        error = lastError();
+    } else if (S_ISDIR(info.st_mode)) {
+        error = std::make_error_code(std::errc::is_a_directory);
+    } else if (!S_ISREG(info.st_mode)) {
+        error = std::make_error_code(std::errc::not_supported);
+    }
+    if (error) {
+        ::close(fd);
+        return error;
+    }
     static constexpr std::size_t kChunk = 64 * 1024;
     std::string chunk(kChunk, '\0');
-    std::error_code error;
     for (;;) {
         const ssize_t got = ::read(fd, chunk.data(), kChunk);
         if (got < 0 && errno == EINTR) {

@@ -14,7 +14,12 @@ public:
     QtInstanceLock();
     explicit QtInstanceLock(const QString& file) : m_lock(file) {}
 
-    bool tryLock() override { return m_lock.isLocked() || m_lock.tryLock(0); }
+    // A lock file that cannot be made at all (no runtime folder, a full disk) tells nothing
+    // of another copy: the program runs rather than end without a word.
+    bool tryLock() override {
+        return m_lock.isLocked() || m_lock.tryLock(0) ||
+               m_lock.error() != QLockFile::LockFailedError;
+    }
 
 private:
     QLockFile m_lock;

@@ -1,0 +1,149 @@
+// The receive path as the window wires it (real port on a pseudo-terminal, connection,
+// reception, store), under what a bench throws at it: a device that keeps going away and
+// coming back, and one that floods the line without a line feed.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fakes/fakeclock.h"
+#include "fakes/fakekeystore.h"
+#include "fakes/fakewidgets.h"
+#include "platform/posix/configdir.h"
+#include "platform/qt/qtcommport.h"
+#include "serial/portconnection.h"
+#include "serial/samplereception.h"
+#include "support/eventloop.h"
+#include "support/pseudoterminal.h"
+
+namespace tremolex {
+namespace {
+
+class DeviceFaultsTest : public testing::Test {
+protected:
+    DeviceFaultsTest() {
+        std::filesystem::remove_all(userConfigDirectory());
+        mapAllPortsAway();
+        mapPort(2, device.slavePath());
+        comm.setEvents(
+            [this] {
+                const std::string_view input = comm.input();
+                largestInput = std::max(largestInput, input.size());
+                reception.receive(input);
+                largestPending = std::max(largestPending, rxbuffer.text().size());
+            },
+            [this] {
+                ++losses;
+                connection.portLost();
+            });
+    }
+
+    // Writes everything while the event loop runs, so the port keeps reading. The limit
+    // only ends a test that hangs: 10 MB takes about a second under the sanitizers.
+    bool send(std::string_view text) {
+        return waitFor(
+            [&] {
+                text.remove_prefix(device.write(text));
+                return text.empty();
+            },
+            120'000);
+    }
+    std::vector<std::int16_t> stored() const {
+        return {samples.samples().begin(), samples.samples().end()};
+    }
+    void expectLabel(bool ready) {
+        EXPECT_EQ(label.caption, ready ? "Serial port 2 ready" : "Serial port 2 error!");
+        EXPECT_EQ(label.backColor,
+                  ready ? PortConnection::kReadyColor : PortConnection::kErrorColor);
+    }
+
+    PseudoTerminal device;
+    std::int32_t portnum = 0;
+    std::string baudrate;
+    bool portready = false;
+    std::string apptitle = "Tremolex";
+    RxBuffer rxbuffer;
+    SampleStore samples;
+    ChargeTimes times;
+    FakeClock clock;
+    FakeKeyStore keys;
+    Module1 settings{keys};
+    FakeLabel label;
+    FakeDialogs dialogs;
+    FakeTimer retry;  // fired by the test: no waiting out the retry interval
+    QtCommPort comm;
+    SampleReception reception{rxbuffer, samples, times, clock};
+    PortConnection connection{
+        {portnum, baudrate, portready, apptitle, rxbuffer}, comm, label, dialogs, settings, retry};
+    std::size_t largestInput = 0;
+    std::size_t largestPending = 0;
+    int losses = 0;
+};
+
+// The device is written to only while the port is open, that is from the moment the
+// status says ready. Each session ends in the middle of a line, which the device never
+// finishes: that line must not be joined to the first line of the next session.
+TEST_F(DeviceFaultsTest, DeviceAwayAndBackTwentyTimesLosesAndRepeatsNothing) {
+    constexpr int kSessions = 20;
+    std::vector<std::int16_t> sent;
+    connection.openport();
+    for (int session = 0; session < kSessions; ++session) {
+        if (session > 0) {
+            device.hangUp();
+            ASSERT_TRUE(waitFor([&] { return losses == session; })) << session;
+            EXPECT_FALSE(portready);
+            expectLabel(false);
+            retry.fire();  // still away
+            EXPECT_FALSE(portready);
+            expectLabel(false);
+            device.reopen();
+            mapPort(2, device.slavePath());
+            retry.fire();
+        }
+        ASSERT_TRUE(portready) << session << ": " << label.toolTip;
+        expectLabel(true);
+        EXPECT_FALSE(retry.onTick);  // no more retries once it is back
+
+        std::string text;
+        for (int k = 0; k < 10; ++k) {
+            sent.push_back(static_cast<std::int16_t>(session * 37 + k * 101 - 50));
+            text += std::to_string(sent.back()) + '\n';
+        }
+        const std::size_t cut = text.size() / 2 + session % 3;  // a line split between writes
+        ASSERT_TRUE(send(text.substr(0, cut)));
+        ASSERT_TRUE(send(text.substr(cut) + "10"));
+        ASSERT_TRUE(waitFor([&] {
+            return samples.samplecount() == static_cast<std::int32_t>(sent.size()) &&
+                   rxbuffer.text() == "10";
+        })) << session;
+    }
+    drainEvents();
+    EXPECT_EQ(stored(), sent);
+    EXPECT_EQ(losses, kSessions - 1);
+    EXPECT_EQ(dialogs.messages.size(), 0u);
+}
+
+// 10 MB without a line feed: the line is dropped whole, the buffer for an unfinished line
+// stays within its capacity, the port is read as the text comes, and the readings after
+// the line feed are stored.
+TEST_F(DeviceFaultsTest, FloodWithoutLineFeedIsDroppedAndLaterLinesAreStored) {
+    connection.openport();
+    ASSERT_TRUE(portready) << label.toolTip;
+    // Digits, so a line cut short and kept would read as a number.
+    ASSERT_TRUE(send(std::string(10 << 20, '7')));
+    ASSERT_TRUE(waitFor([&] { return rxbuffer.overlong(); }));
+    ASSERT_TRUE(send("\n512\n-7\n0\n"));
+    ASSERT_TRUE(waitFor([&] { return samples.samplecount() == 3; }));
+    drainEvents();
+    EXPECT_EQ(stored(), (std::vector<std::int16_t>{512, -7, 0}));
+    EXPECT_TRUE(rxbuffer.empty());
+    EXPECT_LE(largestPending, RxBuffer::kCapacity);
+    EXPECT_LT(largestInput, std::size_t{1} << 20);  // what the kernel holds, not the flood
+    expectLabel(true);
+}
+
+}  // namespace
+}  // namespace tremolex
