@@ -10,3 +10,15 @@ if(TREMOLEX_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(tremolex_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# libFuzzer: coverage on every library, the fuzzer's main only on the targets (they add
+# -fsanitize=fuzzer themselves). Any undefined behaviour ends the run as a finding.
+if(TREMOLEX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "TREMOLEX_FUZZ needs clang (use the fuzz preset)")
+  endif()
+  target_compile_options(tremolex_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+    -fno-omit-frame-pointer)
+  target_link_options(tremolex_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -82,6 +84,28 @@ void Process::signal(int number) const {
     ::kill(m_pid, number);
 }
 
+Process::Usage Process::usage() const {
+    Usage usage;
+    const std::string proc = "/proc/" + std::to_string(m_pid);
+    std::ifstream stat(proc + "/stat");
+    std::string text;
+    std::getline(stat, text);
+    // Fields from the state on, after the name in parentheses (which may hold spaces).
+    std::istringstream fields(text.substr(std::min(text.size(), text.rfind(')') + 1)));
+    std::vector<std::string> field{std::istream_iterator<std::string>(fields), {}};
+    if (field.size() > 12) {  // utime and stime are the 14th and 15th fields
+        usage.cpuSeconds = static_cast<double>(std::stoll(field[11]) + std::stoll(field[12])) /
+                           static_cast<double>(::sysconf(_SC_CLK_TCK));
+    }
+    std::ifstream status(proc + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            usage.peakKiB = std::stol(line.substr(6));
+        }
+    }
+    return usage;
+}
+
 std::string output(const std::vector<std::string>& argv) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
@@ -105,6 +129,17 @@ std::string output(const std::vector<std::string>& argv) {
         ::waitpid(pid, &status, 0);
     }
     return text;
+}
+
+int pixelsOf(const QImage& image, QRgb colour, const QRect& area) {
+    const QRect inside = area.intersected(image.rect());
+    int count = 0;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            count += image.pixel(x, y) == colour ? 1 : 0;
+        }
+    }
+    return count;
 }
 
 bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -191,6 +226,14 @@ void Desktop::type(const std::string& text) const {
 
 void Desktop::move(const std::string& window, int x, int y) const {
     xdotool({"windowmove", "--sync", window, std::to_string(x), std::to_string(y)});
+}
+
+void Desktop::menu(const std::string& window, const std::string& altKey, int entry) const {
+    focus(window);
+    keys({altKey});
+    std::vector<std::string> names(static_cast<std::size_t>(entry - 1), "Down");
+    names.push_back("Return");
+    keys(names);
 }
 
 QImage Desktop::screenshot(const std::string& window) const {

@@ -25,6 +25,13 @@ public:
     int wait(std::chrono::milliseconds timeout);
     void signal(int number) const;
 
+    struct Usage {
+        double cpuSeconds = 0;  // user and system time so far
+        long peakKiB = 0;       // peak resident memory (VmHWM)
+    };
+    // What the process has used so far; zeros once it has ended.
+    Usage usage() const;
+
 private:
     pid_t m_pid = -1;
     int m_status = -1;
@@ -36,6 +43,9 @@ std::string output(const std::vector<std::string>& argv);
 // Polls `done` until it holds or the time is up; for conditions outside this process.
 bool eventually(const std::function<bool()>& done,
                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Pixels of exactly `colour` inside `area` of `image`.
+int pixelsOf(const QImage& image, QRgb colour, const QRect& area);
 
 // A real X server of its own, for as long as this lives.
 class Desktop {
@@ -57,6 +67,8 @@ public:
     void keys(const std::vector<std::string>& keys) const;  // xdotool key names
     void type(const std::string& text) const;
     void move(const std::string& window, int x, int y) const;
+    // Opens a menu with its Alt key (such as "alt+f") and picks its n-th entry.
+    void menu(const std::string& window, const std::string& altKey, int entry) const;
 
     QImage screenshot(const std::string& window) const;
 

@@ -3,14 +3,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "desktop.h"
 #include "platform/posix/configdir.h"
 #include "platform/posix/inifilekeystore.h"
+#include "realprogram.h"
 #include "settings/module1.h"
 #include "support/files.h"
-#include "support/pseudoterminal.h"
 
 namespace tremolex {
 namespace {
@@ -18,77 +16,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr QRgb kLightGreen = qRgb(192, 255, 192);  // curve points, port ready
-constexpr QRgb kLightRed = qRgb(255, 192, 192);    // port error
-
-int pixelsOf(const QImage& image, QRgb colour, int fromRow, int toRow, int fromColumn) {
-    int count = 0;
-    for (int y = std::max(0, fromRow); y < std::min(toRow, image.height()); ++y) {
-        for (int x = fromColumn; x < image.width(); ++x) {
-            count += image.pixel(x, y) == colour ? 1 : 0;
-        }
-    }
-    return count;
-}
-
 // The real program on a real X server, driven with keys as a person would, with a
 // pseudo-terminal on port 5 as the device; everything in the test's own folders.
-class EndToEnd : public testing::Test {
+class EndToEnd : public testing::Test, protected RealProgram {
 protected:
-    EndToEnd() {
-        fs::remove_all(userConfigDirectory());  // a first start, also when run one after another
-        mapAllPortsAway();
-        mapPort(5, device.slavePath());
-    }
-
-    std::unique_ptr<Process> start() {
-        std::vector<std::string> env = desktop.env();
-        env.push_back("QT_QPA_PLATFORM=xcb");
-        env.push_back("LSAN_OPTIONS=suppressions=" TREMOLEX_LSAN_SUPPRESSIONS);
-        return std::make_unique<Process>(std::vector<std::string>{TREMOLEX_BINARY}, env);
-    }
-    std::string windowNamed(const std::string& title, const std::string& other = {}) {
-        std::string found;
-        eventually(
-            [&] {
-                found = desktop.window(title);
-                return !found.empty() && found != other;
-            },
-            20s);
-        return found;
-    }
     static std::string setting(const char* name) {
         IniFileKeyStore keys(settingsFilePath());
         return Module1(keys).regread(name, "<none>");
     }
-    // The chart's points, below the status row and right of the scale labels.
-    int curvePixels(const std::string& window) {
-        return pixelsOf(desktop.screenshot(window), kLightGreen, 110, 10000, 62);
-    }
-    // The port status label's colour, in the row of status labels.
-    int statusPixels(const std::string& window, QRgb colour) {
-        return pixelsOf(desktop.screenshot(window), colour, 0, 95, 300);
-    }
-    // Opens a menu with its Alt key and picks its n-th entry.
     void menu(const std::string& window, const std::string& altKey, int entry) {
-        desktop.focus(window);
-        desktop.keys({altKey});
-        std::vector<std::string> keys(static_cast<std::size_t>(entry - 1), "Down");
-        keys.push_back("Return");
-        desktop.keys(keys);
+        desktop.menu(window, altKey, entry);
     }
-    // Answers the dialog called `title` with `text`.
     void answer(const std::string& title, const std::string& text, const std::string& other = {}) {
-        const std::string box = windowNamed(title, other);
-        ASSERT_FALSE(box.empty()) << "no dialog " << title;
-        desktop.focus(box);
-        desktop.keys({"ctrl+a"});
-        desktop.type(text);
-        desktop.keys({"Return"});
+        ASSERT_TRUE(RealProgram::answer(title, text, other)) << "no dialog " << title;
     }
 
-    Desktop desktop;
-    PseudoTerminal device;
     fs::path home = std::getenv("HOME");
 };
 

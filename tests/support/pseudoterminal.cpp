@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <string>
@@ -63,6 +64,13 @@ std::size_t PseudoTerminal::write(std::string_view bytes) {
     }
     const ssize_t written = ::write(m_master, bytes.data(), bytes.size());
     return written > 0 ? static_cast<std::size_t>(written) : 0;
+}
+
+std::size_t PseudoTerminal::unread() const {
+    int waiting = 0;
+    return m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &waiting) == 0
+               ? static_cast<std::size_t>(waiting)
+               : 0;
 }
 
 termios PseudoTerminal::slaveSettings() const {

@@ -26,6 +26,8 @@ public:
     // Writes without blocking as much as the kernel takes now; returns how much that was.
     // A reader that does not read stops taking bytes after about 20 KB.
     std::size_t write(std::string_view bytes);
+    // Bytes written that the reader has not taken yet.
+    std::size_t unread() const;
 
     // The line settings the reader has set on the slave side (speed, parity, stop bits;
     // a pseudo-terminal keeps 8 data bits whatever is asked).

@@ -1,0 +1,302 @@
+// The real program as a person runs it, on an X server of its own: start-up to the first
+// shown window, and CPU and memory while a device sends readings onto a full chart. Each
+// figure beside a reference measured in the same run; printed as one table together with
+// the figures of the library benchmarks, read from their JSON output.
+//
+//   program_bench [--seconds S] [--starts N] [RESULTS_FOLDER]
+//
+// RESULTS_FOLDER holds reception.json, chart.json and logfile.json, written by the other
+// benchmarks with --benchmark_out; figures whose file is missing are left out.
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+#include <random>
+#include <thread>
+
+#include "benchreport.h"
+#include "mapwatch.h"
+#include "platform/posix/configdir.h"
+#include "realprogram.h"
+#include "testenvironment.h"
+
+namespace {
+
+using namespace tremolex;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kCapacity = 100000;
+const std::string kTitle = "Bramwick Tremolex";
+
+struct Options {
+    double phaseSeconds = 60;
+    int starts = 7;
+    std::filesystem::path results;
+};
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return -1;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 != 0 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// The counters of one benchmark in a Google Benchmark JSON file; empty when not there.
+QJsonObject benchmarkEntry(const std::filesystem::path& file, const QString& name) {
+    QFile in(QString::fromStdString(file.string()));
+    if (!in.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    for (const QJsonValue entry : QJsonDocument::fromJson(in.readAll())["benchmarks"].toArray()) {
+        if (entry["name"].toString() == name) {
+            return entry.toObject();
+        }
+    }
+    return {};
+}
+
+void addLibraryFigures(BenchReport& report, const std::filesystem::path& results) {
+    for (const int chunk : {8, 64, 512, 4096}) {
+        const QJsonObject r = benchmarkEntry(results / "reception.json",
+                                             QStringLiteral("BM_Reception/%1").arg(chunk));
+        if (r.isEmpty()) {
+            continue;  // not run
+        }
+        const double lines = r["lines_per_s"].toDouble(-1), ratio = r["x_floor"].toDouble(-1);
+        report.add("reception, " + std::to_string(chunk) + "-byte chunks", lines / 1e6, "M lines/s",
+                   "memchr for line feeds over the same bytes", lines * ratio / 1e6, ratio);
+    }
+    for (const char* size : {"458/372", "1900/1000"}) {
+        const QJsonObject c =
+            benchmarkEntry(results / "chart.json", QStringLiteral("BM_DrawChart/%1").arg(size));
+        std::string figure = "drawchart, 100000 samples, ";
+        figure += size;
+        std::replace(figure.begin(), figure.end(), '/', 'x');
+        report.add(figure, c["redraw_ms"].toDouble(-1), "ms",
+                   "the same pixels written at known places", c["floor_ms"].toDouble(-1),
+                   c["x_floor"].toDouble(-1), 3);
+    }
+    const QJsonObject save = benchmarkEntry(results / "logfile.json", "BM_Save/iterations:30");
+    report.add("save, 100000 samples", save["save_ms"].toDouble(-1), "ms",
+               "fwrite of the same bytes", save["floor_ms"].toDouble(-1),
+               save["x_floor"].toDouble(-1), 2);
+    const QJsonObject load = benchmarkEntry(results / "logfile.json", "BM_Load/iterations:100");
+    report.add("load, 100000 samples", load["load_ms"].toDouble(-1), "ms",
+               "fread of the same bytes", load["floor_ms"].toDouble(-1),
+               load["x_floor"].toDouble(-1), 2);
+}
+
+struct StartUp {
+    double programMs = -1;  // -1: not measured
+    double emptyMs = -1;
+    long emptyPeakKiB = -1;
+};
+
+// From exec to the window being mapped, as the X server reports it; the first start of
+// each only warms the caches.
+StartUp measureStartUp(int runs) {
+    const Desktop desktop;
+    std::filesystem::remove_all(userConfigDirectory());
+    mapAllPortsAway();
+    std::vector<std::string> env = desktop.env();
+    env.push_back("QT_QPA_PLATFORM=xcb");
+    std::vector<double> program, empty;
+    StartUp result;
+    for (int run = 0; run <= runs; ++run) {
+        for (const bool isProgram : {true, false}) {
+            MapWatch watch(desktop.display());
+            const auto started = Clock::now();
+            Process process({isProgram ? TREMOLEX_BINARY : TREMOLEX_EMPTY_WINDOW}, env);
+            const auto mapped = watch.next(30s);
+            if (!mapped) {
+                std::cerr << "no window mapped\n";
+                continue;
+            }
+            const double ms = std::chrono::duration<double, std::milli>(*mapped - started).count();
+            if (run > 0) {
+                (isProgram ? program : empty).push_back(ms);
+            }
+            if (!isProgram && run == runs) {
+                std::this_thread::sleep_for(1s);  // drawn and settled
+                result.emptyPeakKiB = process.usage().peakKiB;
+            }
+        }
+    }
+    result.programMs = median(program);
+    result.emptyMs = median(empty);
+    return result;
+}
+
+// A NiMH charge in counts, with noise.
+std::vector<int> chargeCounts(int n) {
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0.0, 1.5);
+    std::vector<int> counts;
+    for (int i = 0; i < n; ++i) {
+        const double x = static_cast<double>(i) / n;
+        counts.push_back(static_cast<int>(
+            std::lround((1.25 + 0.2 * std::sqrt(x)) / 2.5 * 1023 + noise(random))));
+    }
+    return counts;
+}
+
+std::string lines(const std::vector<int>& counts) {
+    std::string text;
+    for (const int count : counts) {
+        text += std::to_string(count);
+        text += '\n';
+    }
+    return text;
+}
+
+// Sends readings at `perSecond` for `seconds`; the CPU % the program used meanwhile.
+double cpuPercentWhileSending(RealProgram& real, const Process& program, double perSecond,
+                              double seconds, const std::vector<int>& counts) {
+    const Process::Usage before = program.usage();
+    const auto start = Clock::now();
+    std::string pending;
+    const auto after = [&](double s) {
+        return start +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+    };
+    for (std::size_t i = 0;; ++i) {
+        const double at = perSecond > 0 ? static_cast<double>(i) / perSecond : seconds;
+        if (at >= seconds) {
+            std::this_thread::sleep_until(after(seconds));
+            break;
+        }
+        std::this_thread::sleep_until(after(at));
+        pending += std::to_string(counts[i % counts.size()]);
+        pending += '\n';
+        pending.erase(0, real.device.write(pending));
+    }
+    return (program.usage().cpuSeconds - before.cpuSeconds) / secondsSince(start) * 100;
+}
+
+struct Load {
+    double idlePercent = -1;  // -1: not measured
+    double slowPercent = -1;
+    double fastPercent = -1;
+    long peakKiB = -1;
+    double fillSeconds = -1;
+};
+
+bool shownWithPort(RealProgram& real, const std::string& window) {
+    return !window.empty() &&
+           eventually([&] { return real.statusPixels(window, RealProgram::kLightGreen) > 500; });
+}
+
+Load measureLoad(const Options& options) {
+    RealProgram real;
+    Load load;
+    {
+        std::cerr << "program idle with an empty store\n";
+        const auto program = real.start();
+        if (!shownWithPort(real, real.windowNamed(kTitle))) {
+            std::cerr << "the program did not come up\n";
+            return load;
+        }
+        std::this_thread::sleep_for(2s);
+        load.idlePercent =
+            cpuPercentWhileSending(real, *program, 0, std::min(options.phaseSeconds, 20.0), {});
+    }
+    const auto program = real.start();
+    const std::string window = real.windowNamed(kTitle);
+    if (!shownWithPort(real, window)) {
+        std::cerr << "the program did not come up\n";
+        return load;
+    }
+    std::cerr << "filling the store\n";
+    const std::vector<int> counts = chargeCounts(kCapacity);
+    const std::string fill = lines(counts);
+    const auto start = Clock::now();
+    for (std::size_t sent = 0; sent < fill.size();) {
+        const std::size_t taken = real.device.write(std::string_view(fill).substr(sent));
+        sent += taken;
+        if (taken == 0) {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    if (!eventually([&] { return real.storeFullShown(window); }, 60s)) {
+        std::cerr << "the store did not fill\n";
+        return load;
+    }
+    load.fillSeconds = secondsSince(start);
+    // The latest readings again: the voltage window stays where the fill left it.
+    const std::vector<int> tail(counts.end() - 1000, counts.end());
+    std::cerr << "10 readings a second\n";
+    load.slowPercent = cpuPercentWhileSending(real, *program, 10, options.phaseSeconds, tail);
+    std::cerr << "400 readings a second\n";
+    load.fastPercent = cpuPercentWhileSending(real, *program, 400, options.phaseSeconds, tail);
+    load.peakKiB = program->usage().peakKiB;
+    return load;
+}
+
+void addProgramFigures(BenchReport& report, const Options& options) {
+    std::cerr << "start-up, " << options.starts << " runs each\n";
+    const StartUp startUp = measureStartUp(options.starts);
+    const Load load = measureLoad(options);
+
+    report.addCost("start-up to window mapped (median of " + std::to_string(options.starts) + ")",
+                   startUp.programMs, "ms", "empty Qt Widgets window 533x533, same way",
+                   startUp.emptyMs);
+    // The floor of the program's own work: one redraw of the full chart a second at the
+    // default window's size, and the receive path for the lines.
+    const auto results = options.results;
+    const double redrawMs =
+        benchmarkEntry(results / "chart.json", "BM_DrawChart/458/372")["redraw_ms"].toDouble(-1);
+    const double linesPerSecond =
+        benchmarkEntry(results / "reception.json", "BM_Reception/64")["lines_per_s"].toDouble(-1);
+    for (const auto& [rate, percent] :
+         {std::pair{10, load.slowPercent}, std::pair{400, load.fastPercent}}) {
+        const std::string figure = "CPU, full chart, " + std::to_string(rate) + " readings/s for " +
+                                   std::to_string(static_cast<int>(options.phaseSeconds)) + " s";
+        const double floor = redrawMs > 0 && linesPerSecond > 0
+                                 ? redrawMs / 1000 * 100 + rate / linesPerSecond * 100
+                                 : -1;
+        report.addCost(figure, percent, "%", "drawchart 458x372 once a second + reception", floor,
+                       2);
+        report.addCost(figure, percent, "%", "the program idle, empty store", load.idlePercent, 2);
+    }
+    report.addCost("peak memory, full store, both phases", load.peakKiB / 1024.0, "MiB",
+                   "peak memory of the empty Qt Widgets window", startUp.emptyPeakKiB / 1024.0);
+    report.add("fill of 100000 readings at full speed, until shown", load.fillSeconds, "s", "", -1,
+               -1, 2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--seconds" && i + 1 < argc) {
+            options.phaseSeconds = std::stod(argv[++i]);
+        } else if (arg == "--starts" && i + 1 < argc) {
+            options.starts = std::stoi(argv[++i]);
+        } else if (arg.rfind("--", 0) == 0) {
+            std::cerr << "usage: program_bench [--seconds S] [--starts N] [RESULTS_FOLDER]\n";
+            return 2;
+        } else {
+            options.results = arg;
+        }
+    }
+    const std::string root = isolateUserFolders();  // never the user's settings
+    BenchReport report;
+    addLibraryFigures(report, options.results);
+    addProgramFigures(report, options);
+    report.print(std::cout);
+    std::filesystem::remove_all(root);
+    return 0;
+}
