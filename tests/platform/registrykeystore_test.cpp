@@ -66,6 +66,28 @@ TEST_F(RegistryKeyStoreTest, DataOfOtherTypesReadsAsTextWhenItFits) {
               (std::pair<DWORD, std::vector<char>>{REG_SZ, {'c', ':', '\\', '\0'}}));
 }
 
+// Other programs read the value in the system's code page; the program reads back its own
+// UTF-8 text.
+TEST_F(RegistryKeyStoreTest, TextBeyondAsciiIsStoredInTheCodePage) {
+    const std::string path = "c:\\caf\xc3\xa9\\";  // "c:\café\" in UTF-8
+    settings.regwrite("Last Path", path);
+    EXPECT_EQ(settings.regread("Last Path", "c:\\"), path);
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the checks of the stored bytes assume code page 1252";
+    }
+    EXPECT_EQ(get("Last Path").second,
+              (std::vector<char>{'c', ':', '\\', 'c', 'a', 'f', '\xe9', '\\', '\0'}));
+    // 200 letters fit the buffer in the code page but not in UTF-8: as unreadable as a
+    // text that is too long.
+    std::string letters;
+    for (int i = 0; i < 200; ++i) {
+        letters += "\xc3\xa9";
+    }
+    settings.regwrite("Last Path", letters);
+    EXPECT_EQ(get("Last Path").second.size(), 201u);
+    EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\");
+}
+
 TEST_F(RegistryKeyStoreTest, KeyOpenedForReadingStoresNothing) {
     ASSERT_TRUE(store.create());
     EXPECT_FALSE(store.open(KeyStore::Access::Read)->set("Range", ".3"));
