@@ -1,10 +1,12 @@
 #include "app/form1.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QMenuBar>
 #include <fstream>
 #include <functional>
+#include <random>
 
 #include "fakes/fakeclock.h"
 #include "fakes/fakewidgets.h"
@@ -13,16 +15,19 @@
 #include "platform/qt/qtcommport.h"
 #include "platform/qt/qtinstancelock.h"
 #include "support/eventloop.h"
+#include "support/files.h"
 #include "support/pseudoterminal.h"
 
 namespace tremolex {
 namespace {
 
+namespace fs = std::filesystem;
+
 // The whole window on the offscreen platform, with a pseudo-terminal as the device.
 class Form1Test : public testing::Test {
 protected:
     Form1Test() {
-        std::filesystem::remove_all(userConfigDirectory());
+        fs::remove_all(userConfigDirectory());
         mapAllPortsAway();
         mapPort(2, device.slavePath());
     }
@@ -110,11 +115,11 @@ TEST_F(Form1Test, SecondCopyEndsAtOnceAndTouchesNoSetting) {
     auto first = newForm();
     ASSERT_TRUE(first->Form_Load());
     const std::string before = setting("Window Left");
-    std::filesystem::remove(settingsFilePath());
+    fs::remove(settingsFilePath());
     auto second = newForm();
     EXPECT_FALSE(second->Form_Load());
     EXPECT_FALSE(second->isVisible());
-    EXPECT_FALSE(std::filesystem::exists(settingsFilePath()));
+    EXPECT_FALSE(fs::exists(settingsFilePath()));
     EXPECT_EQ(second->state().apptitle, "");
     EXPECT_EQ(before, "4000");
 }
@@ -151,7 +156,7 @@ void trigger(Form1& form, const QString& command) {
 }
 
 TEST_F(Form1Test, GraphLogsLoadAndSaveThroughTheFileMenu) {
-    const auto folder = std::filesystem::path(std::getenv("HOME"));
+    const auto folder = fs::path(std::getenv("HOME"));
     std::ofstream(folder / "in.log") << "512\r\n655\r\n";
     FakeFileDialog* files = nullptr;
     auto form = newForm(&files);
@@ -165,9 +170,126 @@ TEST_F(Form1Test, GraphLogsLoadAndSaveThroughTheFileMenu) {
     EXPECT_EQ(form->label("labvalue").text(), "1.600V [655]");
     trigger(*form, "Save Graph");
     EXPECT_EQ(files->openedIn.back(), folder.string() + "/");
-    std::ifstream saved(folder / "out.log", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "512\r\n655\r\n");
+    EXPECT_EQ(contentOf(folder / "out.log"), "512\r\n655\r\n");
 }
+
+void writeFile(const fs::path& file, const std::string& content) {
+    std::ofstream(file, std::ios::binary) << content;
+}
+
+std::string garbage(std::size_t size) {
+    std::mt19937 random(7);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(random());
+        byte = byte == '\r' ? '\0' : byte;  // a lone CR before a line feed is not kept
+    }
+    return bytes + std::string(4096, '\0') + '\n';  // a crash can leave a block of zeros
+}
+
+struct DamagedSettings {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    std::vector<std::string> keptLines = {};  // the user's lines still there after the run
+    bool keepsAllText = false;                // the old text is still there, whole, at the start
+    const char* bottomLabel = "1.00V";        // lab1: the window's width at work
+    const char* lastPath = "/opt/Tremolex/bin/";
+};
+
+const std::string kUserLines = "Range=.3\nLast Path=/bench/logs/\n";
+const std::vector<std::string> kUserLinesKept = {"Range=.3", "Last Path=/bench/logs/"};
+const bool kRoot = geteuid() == 0;
+
+const DamagedSettings kCases[] = {
+    {"FolderInItsPlace", [](const fs::path& file) { fs::create_directories(file / "x"); }},
+    // Must not wait for a writer.
+    {"PipeInItsPlace", [](const fs::path& file) { mkfifo(file.c_str(), 0600); }},
+    // Root reads it all the same; either way nothing of it may be lost.
+    {"Unreadable",
+     [](const fs::path& file) {
+         writeFile(file, kUserLines);
+         chmod(file.c_str(), 0);
+     },
+     kUserLinesKept, true, kRoot ? "1.30V" : "1.00V",
+     kRoot ? "/bench/logs/" : "/opt/Tremolex/bin/"},
+    {"BinaryGarbageAroundValues",
+     [](const fs::path& file) { writeFile(file, garbage(8192) + kUserLines + garbage(100)); },
+     kUserLinesKept, true, "1.30V", "/bench/logs/"},
+    {"ValuesOf100KB",
+     [](const fs::path& file) {
+         const std::string huge(100'000, '9');
+         writeFile(file, "Last Path=" + huge + "\nWindow Left=" + huge + "\nRange=" + huge +
+                             "\nSerial Port Number=" + huge + "\nSerial Port Baud Rate=" + huge +
+                             "\n; mine\n");
+     },
+     {"; mine", "Range=0.6", "Serial Port Number=2"}},
+    {"NumbersFarOutOfRange",
+     [](const fs::path& file) {
+         writeFile(file,
+                   "Window Left=1e30\nWindow Top=-1e30\nWindow Width=1e999\n"
+                   "Window Height=NaN\nRange=1e40\nSerial Port Number=-7\n");
+     },
+     {"Range=1e40", "Serial Port Number=2"}},
+    {"HugeButFiniteRangeAndSillyPort",
+     [](const fs::path& file) {
+         writeFile(file, "Range=1e30\nSerial Port Number=1e999\nWindow Width=-1e5\n");
+     },
+     {"Range=1e30", "Serial Port Number=2"},
+     false,
+     "--V"},
+};
+
+// Start-up on a settings file a person or a crash has damaged: the window starts, takes
+// the default of each value it cannot use, and never loses the values it could not read.
+class Form1SettingsTest : public Form1Test, public testing::WithParamInterface<DamagedSettings> {
+protected:
+    ~Form1SettingsTest() override {
+        chmod(file.c_str(), 0600);
+        fs::remove_all(file);
+    }
+
+    fs::path file = settingsFilePath();
+};
+
+TEST_P(Form1SettingsTest, StartsWithDefaultsAndKeepsWhatItCouldNotRead) {
+    const DamagedSettings& damage = GetParam();
+    damage.make(file);
+    const fs::file_status statusBefore = fs::status(file);
+    const bool plainFile = fs::is_regular_file(statusBefore);
+    const std::string before = plainFile ? contentOf(file) : "";
+    {
+        auto form = newForm();
+        ASSERT_TRUE(form->Form_Load());
+        form->show();
+        EXPECT_EQ(form->label("Label1").text(), "Serial port 2 ready");
+        EXPECT_EQ(form->label("lab1").text(), damage.bottomLabel);
+        EXPECT_EQ(form->state().lastpath, damage.lastPath);
+        EXPECT_GE(form->Width(), 1000);
+        EXPECT_GE(form->Height(), 1000);
+        // A capture runs and is drawn in whatever window the settings gave.
+        device.write("512\n");
+        ASSERT_TRUE(waitFor([&] { return form->state().samples.samplecount() == 1; }));
+        form->Timer1_Timer();
+        EXPECT_EQ(form->label("labvalue").text(), "1.251V [512]");
+        form->close();  // stores the window's place
+    }
+    ASSERT_EQ(fs::status(file).type(), statusBefore.type());
+    EXPECT_EQ(fs::status(file).permissions(), statusBefore.permissions());
+    if (!plainFile) {
+        return;
+    }
+    chmod(file.c_str(), 0600);
+    const std::string after = '\n' + contentOf(file);
+    for (const std::string& line : damage.keptLines) {
+        EXPECT_NE(after.find('\n' + line + '\n'), std::string::npos) << line;
+    }
+    if (damage.keepsAllText) {
+        EXPECT_TRUE(after.starts_with('\n' + before));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Damage, Form1SettingsTest, testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tremolex

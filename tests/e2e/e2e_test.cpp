@@ -24,9 +24,6 @@ protected:
         IniFileKeyStore keys(settingsFilePath());
         return Module1(keys).regread(name, "<none>");
     }
-    void menu(const std::string& window, const std::string& altKey, int entry) {
-        desktop.menu(window, altKey, entry);
-    }
     void answer(const std::string& title, const std::string& text, const std::string& other = {}) {
         ASSERT_TRUE(RealProgram::answer(title, text, other)) << "no dialog " << title;
     }
@@ -55,7 +52,7 @@ TEST_F(EndToEnd, PortDialogSaysWrongEntryAndKeepsThePort) {
     const auto program = start();
     const std::string window = windowNamed("Bramwick Tremolex");
     ASSERT_TRUE(eventually([&] { return setting("Serial Port Number") == "5"; }));
-    menu(window, "alt+o", 4);
+    desktop.menu(window, "alt+o", 4);
     const std::string input = windowNamed("Tremolex");
     answer("Tremolex", "13");
     const std::string message = windowNamed("Tremolex", input);  // "Wrong entry!"
@@ -71,7 +68,7 @@ TEST_F(EndToEnd, RangeAndPlaceSurviveARestart) {
     {
         const auto program = start();
         const std::string window = windowNamed("Bramwick Tremolex");
-        menu(window, "alt+o", 3);
+        desktop.menu(window, "alt+o", 3);
         answer("Tremolex", "0.3");
         ASSERT_TRUE(eventually([&] { return setting("Range") == ".3"; }));
         desktop.move(window, 150, 120);
@@ -94,17 +91,17 @@ TEST_F(EndToEnd, SavedGraphLoadsBack) {
     device.write("512\n600\n700\n");
     ASSERT_TRUE(eventually([&] { return curvePixels(window) >= 3; }, 3s));
 
-    menu(window, "alt+f", 1);
+    desktop.menu(window, "alt+f", 1);
     answer("Select Graph LOG File", (home / "capture.log").string());
     EXPECT_TRUE(
         eventually([&] { return contentOf(home / "capture.log") == "512\r\n600\r\n700\r\n"; }));
 
     std::ofstream(home / "other.log") << "100\r\n200\r\n";
     EXPECT_TRUE(eventually([&] { return desktop.window("Select Graph LOG File").empty(); }));
-    menu(window, "alt+f", 2);
+    desktop.menu(window, "alt+f", 2);
     answer("Select Graph LOG File", (home / "other.log").string());
     EXPECT_TRUE(eventually([&] { return desktop.window("Select Graph LOG File").empty(); }));
-    menu(window, "alt+f", 1);
+    desktop.menu(window, "alt+f", 1);
     answer("Select Graph LOG File", (home / "check.log").string());
     EXPECT_TRUE(eventually([&] { return contentOf(home / "check.log") == "100\r\n200\r\n"; }));
     EXPECT_EQ(setting("Last Path"), home.string() + "/");

@@ -14,7 +14,6 @@ public:
     std::map<std::int32_t, OpenResult> ports;  // a port missing here is not found
     std::vector<std::int32_t> opened;          // every port number an opening tried
     std::vector<std::string> settingsUsed;
-    std::string pending;  // what input() hands out next
 
     void setCommPort(std::int32_t port) override { m_port = port; }
     void setSettings(std::string_view settings) override { m_settings = settings; }
@@ -29,23 +28,12 @@ public:
     }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
-    std::string_view input() override {
-        m_given = std::move(pending);
-        pending.clear();
-        return m_given;
-    }
-    void setEvents(std::function<void()> comm, std::function<void()> lost) override {
-        onComm = std::move(comm);
-        onLost = std::move(lost);
-    }
-
-    std::function<void()> onComm;
-    std::function<void()> onLost;
+    std::string_view input() override { return {}; }  // no test receives through it
+    void setEvents(std::function<void()>, std::function<void()>) override {}
 
 private:
     std::int32_t m_port = 0;
     std::string m_settings;
-    std::string m_given;
     bool m_open = false;
 };
 

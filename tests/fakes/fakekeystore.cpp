@@ -23,7 +23,7 @@ public:
     }
 
     bool set(std::string_view name, std::string_view text) override {
-        if (m_access != KeyStore::Access::Write || !m_store.canStore) {
+        if (m_access != KeyStore::Access::Write) {
             return false;
         }
         m_store.put(std::string(name), std::string(text));

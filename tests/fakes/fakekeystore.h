@@ -15,7 +15,6 @@ public:
     bool exists = false;
     bool canCreate = true;
     bool canOpen = true;
-    bool canStore = true;
     std::map<std::string, std::vector<char>, std::less<>> data;
     int openKeys = 0;  // keys open right now
 

@@ -20,15 +20,13 @@ public:
         ++captionsWritten;
     }
     void setBackColor(Color color) override { backColor = color; }
-    void setForeColor(Color color) override { foreColor = color; }
-    void setTop(float twips) override { top = twips; }
+    void setForeColor(Color) override {}
+    void setTop(float) override {}
     void setToolTip(std::string_view text) override { toolTip = text; }
 
     std::string caption;
     int captionsWritten = 0;
     Color backColor = 0;
-    Color foreColor = 0;
-    float top = 0;
     std::string toolTip;
 };
 

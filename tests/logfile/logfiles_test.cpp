@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <random>
 
 #include "fakes/fakeclock.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
+#include "logfile/logformat.h"
 #include "support/files.h"
 #ifndef _WIN32
 #include "support/filesizelimit.h"
@@ -42,6 +47,9 @@ protected:
     void load(const fs::path& path) {
         fileDialog.answers = {path.string()};
         logFiles.menuload_Click();
+    }
+    std::string message() const {
+        return dialogs.messages.empty() ? "" : dialogs.messages.back().text;
     }
 
     fs::path folder = fs::path(std::getenv("HOME")) / "logs";  // the test process's own
@@ -134,6 +142,7 @@ TEST_F(LogFilesTest, FailedSaveSaysWhyAndLeavesTheOldFile) {
 #endif
 }
 
+// absent.log is also a file another program deleted while the dialog was closing.
 TEST_F(LogFilesTest, FailedLoadSaysWhyAndChangesNothing) {
     hold({512, 600});
     fs::create_directories(folder / "folder.log");
@@ -149,20 +158,6 @@ TEST_F(LogFilesTest, FailedLoadSaysWhyAndChangesNothing) {
     EXPECT_EQ(lastpath, (folder / "").string());  // the folder was chosen all the same
 }
 
-TEST_F(LogFilesTest, LongFileLoadsWhatFitsAndSaysWhatWasLeftOutOrClamped) {
-    std::string text;
-    for (int i = 0; i < SampleStore::kCapacity + 5; ++i) {
-        text += i == 0 ? "40000\n" : "512\n";
-    }
-    std::ofstream(folder / "long.log") << text;
-    load(folder / "long.log");
-    EXPECT_EQ(samples.samplecount(), SampleStore::kCapacity);
-    EXPECT_EQ(samples.sample(1), 32767);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_NE(dialogs.messages[0].text.find("5 lines more were left out"), std::string::npos);
-    EXPECT_NE(dialogs.messages[0].text.find("1 line held numbers outside"), std::string::npos);
-}
-
 TEST_F(LogFilesTest, NameBeyondAsciiIsSavedAndLoadedUnderThatName) {
     hold({512, 7});
     const std::string path = (folder / "").string() + "Zelle \xc3\xbc.log";  // UTF-8, as chosen
@@ -174,6 +169,94 @@ TEST_F(LogFilesTest, NameBeyondAsciiIsSavedAndLoadedUnderThatName) {
     logFiles.menuload_Click();
     EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 7}));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+#ifndef _WIN32
+// Neither may block nor read for ever.
+TEST_F(LogFilesTest, PipeOrDeviceIsRefusedAtOnce) {
+    hold({512, 600});
+    ASSERT_EQ(mkfifo((folder / "pipe.log").c_str(), 0600), 0);
+    for (const fs::path& path : {folder / "pipe.log", fs::path("/dev/zero")}) {
+        dialogs = {};
+        load(path);
+        ASSERT_EQ(dialogs.messages.size(), 1u) << path;
+        EXPECT_NE(message().find(path.string() + ": "), std::string::npos) << message();
+    }
+    EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 600}));
+}
+#endif
+
+// Ten million lines, made by writing one block again and again: the first 100000 are
+// loaded exactly (the first one held to the range), the rest only counted.
+TEST_F(LogFilesTest, TenMillionLinesLoadTheFirstHundredThousand) {
+    std::vector<std::int16_t> first{32767};
+    std::string head = "40000\r\n";
+    for (int i = 1; i < SampleStore::kCapacity; ++i) {
+        first.push_back(static_cast<std::int16_t>(i % 2048 - 1024));
+        head += std::to_string(first.back()) + "\r\n";
+    }
+    std::string block;
+    for (int i = 0; i < 10000; ++i) {
+        block += "1023\r\n";
+    }
+    {
+        std::ofstream out(folder / "huge.log", std::ios::binary);
+        out << head;
+        for (int i = 0; i < 990; ++i) {
+            out << block;
+        }
+    }
+    load(folder / "huge.log");
+    fs::remove(folder / "huge.log");
+    EXPECT_EQ(held(), first);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_NE(message().find("9900000 lines more were left out"), std::string::npos) << message();
+    EXPECT_NE(message().find("1 line held numbers outside"), std::string::npos) << message();
+}
+
+// Whatever bytes a file holds, each line is one reading and nothing is cut short.
+TEST_F(LogFilesTest, BinaryFileLoadsOneReadingPerLine) {
+    std::mt19937 random(11);
+    std::string bytes(1 << 20, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(random());
+    }
+    bytes += std::string(60000, '\0');
+    std::ofstream(folder / "binary.log", std::ios::binary) << bytes;
+    std::int32_t lines = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            ++lines;
+            i += bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n' ? 1 : 0;
+        }
+    }
+    ++lines;  // the zeros at the end, without a break
+    load(folder / "binary.log");
+    EXPECT_EQ(samples.samplecount(), std::min(lines, SampleStore::kCapacity));
+    EXPECT_EQ(samples.latest(), 0);
+}
+
+// A line of up to 64 KiB is a reading like any other; a longer one (here 50 MB without a
+// line end) means the file is no graph log, and the memory it would take is never used.
+TEST_F(LogFilesTest, OverlongLineIsRefusedAndChangesNothing) {
+    std::ofstream(folder / "longest.log", std::ios::binary)
+        << "1\r\n"
+        << std::string(LogReader::kLongestLine, '7') << "\r\n2";
+    load(folder / "longest.log");
+    EXPECT_EQ(held(), (std::vector<std::int16_t>{1, 32767, 2}));
+
+    {
+        std::ofstream out(folder / "long.log", std::ios::binary);
+        out << "5\r\n6\n" << std::string(50 << 20, '7') << "\r\n12\r\n";
+    }
+    dialogs = {};
+    load(folder / "long.log");
+    fs::remove(folder / "long.log");
+    EXPECT_EQ(held(), (std::vector<std::int16_t>{1, 32767, 2}));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(message(), "The graph could not be loaded from " + (folder / "long.log").string() +
+                             ": line 3 is longer than 65536 characters, so it is not a graph "
+                             "log. The graph shown was not changed.");
 }
 
 TEST(FolderOf, IsThePathUpToItsLastSeparator) {

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QLocale>
-
-#include "platform/qt/qtlocale.h"
 #include "support/eventloop.h"
 
 namespace tremolex {
@@ -19,13 +16,6 @@ TEST(QtTimer, TicksUntilStopped) {
     const int stoppedAt = ticks;
     drainEvents();
     EXPECT_EQ(ticks, stoppedAt);
-}
-
-TEST(QtLocale, DecimalSeparatorFollowsTheLocale) {
-    QLocale::setDefault(QLocale(QLocale::German));
-    EXPECT_EQ(localeDecimalSeparator(), ",");
-    QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(localeDecimalSeparator(), ".");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/state/form1state.h"
 #include "fakes/fakeclock.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
@@ -33,7 +34,7 @@ protected:
                 const std::string_view input = comm.input();
                 largestInput = std::max(largestInput, input.size());
                 reception.receive(input);
-                largestPending = std::max(largestPending, rxbuffer.text().size());
+                largestPending = std::max(largestPending, state.rxbuffer.text().size());
             },
             [this] {
                 ++losses;
@@ -52,7 +53,7 @@ protected:
             120'000);
     }
     std::vector<std::int16_t> stored() const {
-        return {samples.samples().begin(), samples.samples().end()};
+        return {state.samples.samples().begin(), state.samples.samples().end()};
     }
     void expectLabel(bool ready) {
         EXPECT_EQ(label.caption, ready ? "Serial port 2 ready" : "Serial port 2 error!");
@@ -61,13 +62,7 @@ protected:
     }
 
     PseudoTerminal device;
-    std::int32_t portnum = 0;
-    std::string baudrate;
-    bool portready = false;
-    std::string apptitle = "Tremolex";
-    RxBuffer rxbuffer;
-    SampleStore samples;
-    ChargeTimes times;
+    Form1State state;
     FakeClock clock;
     FakeKeyStore keys;
     Module1 settings{keys};
@@ -75,9 +70,14 @@ protected:
     FakeDialogs dialogs;
     FakeTimer retry;  // fired by the test: no waiting out the retry interval
     QtCommPort comm;
-    SampleReception reception{rxbuffer, samples, times, clock};
+    SampleReception reception{state.rxbuffer, state.samples, state.times, clock};
     PortConnection connection{
-        {portnum, baudrate, portready, apptitle, rxbuffer}, comm, label, dialogs, settings, retry};
+        {state.portnum, state.baudrate, state.portready, state.apptitle, state.rxbuffer},
+        comm,
+        label,
+        dialogs,
+        settings,
+        retry};
     std::size_t largestInput = 0;
     std::size_t largestPending = 0;
     int losses = 0;
@@ -94,16 +94,16 @@ TEST_F(DeviceFaultsTest, DeviceAwayAndBackTwentyTimesLosesAndRepeatsNothing) {
         if (session > 0) {
             device.hangUp();
             ASSERT_TRUE(waitFor([&] { return losses == session; })) << session;
-            EXPECT_FALSE(portready);
+            EXPECT_FALSE(state.portready);
             expectLabel(false);
             retry.fire();  // still away
-            EXPECT_FALSE(portready);
+            EXPECT_FALSE(state.portready);
             expectLabel(false);
             device.reopen();
             mapPort(2, device.slavePath());
             retry.fire();
         }
-        ASSERT_TRUE(portready) << session << ": " << label.toolTip;
+        ASSERT_TRUE(state.portready) << session << ": " << label.toolTip;
         expectLabel(true);
         EXPECT_FALSE(retry.onTick);  // no more retries once it is back
 
@@ -116,8 +116,8 @@ TEST_F(DeviceFaultsTest, DeviceAwayAndBackTwentyTimesLosesAndRepeatsNothing) {
         ASSERT_TRUE(send(text.substr(0, cut)));
         ASSERT_TRUE(send(text.substr(cut) + "10"));
         ASSERT_TRUE(waitFor([&] {
-            return samples.samplecount() == static_cast<std::int32_t>(sent.size()) &&
-                   rxbuffer.text() == "10";
+            return state.samples.samplecount() == static_cast<std::int32_t>(sent.size()) &&
+                   state.rxbuffer.text() == "10";
         })) << session;
     }
     drainEvents();
@@ -131,15 +131,15 @@ TEST_F(DeviceFaultsTest, DeviceAwayAndBackTwentyTimesLosesAndRepeatsNothing) {
 // the line feed are stored.
 TEST_F(DeviceFaultsTest, FloodWithoutLineFeedIsDroppedAndLaterLinesAreStored) {
     connection.openport();
-    ASSERT_TRUE(portready) << label.toolTip;
+    ASSERT_TRUE(state.portready) << label.toolTip;
     // Digits, so a line cut short and kept would read as a number.
     ASSERT_TRUE(send(std::string(10 << 20, '7')));
-    ASSERT_TRUE(waitFor([&] { return rxbuffer.overlong(); }));
+    ASSERT_TRUE(waitFor([&] { return state.rxbuffer.overlong(); }));
     ASSERT_TRUE(send("\n512\n-7\n0\n"));
-    ASSERT_TRUE(waitFor([&] { return samples.samplecount() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return state.samples.samplecount() == 3; }));
     drainEvents();
     EXPECT_EQ(stored(), (std::vector<std::int16_t>{512, -7, 0}));
-    EXPECT_TRUE(rxbuffer.empty());
+    EXPECT_TRUE(state.rxbuffer.empty());
     EXPECT_LE(largestPending, RxBuffer::kCapacity);
     EXPECT_LT(largestInput, std::size_t{1} << 20);  // what the kernel holds, not the flood
     expectLabel(true);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/state/form1state.h"
 #include "fakes/fakecommport.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
@@ -11,30 +12,32 @@ namespace {
 
 class PortConnectionTest : public testing::Test {
 protected:
+    PortConnectionTest() { state.apptitle = "Tremolex"; }
     void portWorks(std::int32_t n) {
         comm.ports[n] = {CommPort::Failure::None, "/dev/ttyUSB0", "", ""};
     }
     std::string storedPort() { return settings.regread("Serial Port Number", "?"); }
 
-    std::int32_t portnum = 0;
-    std::string baudrate;
-    bool portready = false;
-    std::string apptitle = "Tremolex";
+    Form1State state;
     FakeCommPort comm;
     FakeLabel Label1;
     FakeDialogs dialogs;
     FakeKeyStore keys;
     Module1 settings{keys};
     FakeTimer retry;
-    RxBuffer rxbuffer;
     PortConnection port{
-        {portnum, baudrate, portready, apptitle, rxbuffer}, comm, Label1, dialogs, settings, retry};
+        {state.portnum, state.baudrate, state.portready, state.apptitle, state.rxbuffer},
+        comm,
+        Label1,
+        dialogs,
+        settings,
+        retry};
 };
 
 TEST_F(PortConnectionTest, FirstOpeningStoresTheDefaultsAndShowsReady) {
     portWorks(2);
     port.openport();
-    EXPECT_TRUE(portready);
+    EXPECT_TRUE(state.portready);
     EXPECT_EQ(Label1.caption, "Serial port 2 ready");
     EXPECT_EQ(Label1.backColor, PortConnection::kReadyColor);
     EXPECT_EQ(comm.settingsUsed.back(), "19200,n,8,1");
@@ -117,15 +120,15 @@ TEST_F(PortConnectionTest, LostDeviceIsRetriedUntilItIsBack) {
     port.openport();
     comm.ports.erase(2);
     port.portLost();
-    EXPECT_FALSE(portready);
+    EXPECT_FALSE(state.portready);
     EXPECT_EQ(Label1.caption, "Serial port 2 error!");
     EXPECT_EQ(retry.interval, PortConnection::kRetryInterval);
     retry.fire();
-    EXPECT_FALSE(portready);
+    EXPECT_FALSE(state.portready);
     EXPECT_TRUE(retry.onTick);
     portWorks(2);
     retry.fire();
-    EXPECT_TRUE(portready);
+    EXPECT_TRUE(state.portready);
     EXPECT_EQ(Label1.caption, "Serial port 2 ready");
     EXPECT_FALSE(retry.onTick);  // stopped
     EXPECT_EQ(dialogs.inputs.size(), 0u);

@@ -22,29 +22,6 @@ protected:
     SampleReception reception{rxbuffer, store, times, clock};
 };
 
-TEST_F(SampleReceptionTest, StoresReadingsInOrderAndDropsTheRest) {
-    reception.receive("51");
-    EXPECT_EQ(store.samplecount(), 0);
-    reception.receive("2\n\n0512\n-5\n 7 \n32768\nabc\n1023");
-    ASSERT_EQ(store.samplecount(), 3);
-    EXPECT_EQ(store.sample(1), 512);
-    EXPECT_EQ(store.sample(2), -5);
-    EXPECT_EQ(store.sample(3), 7);
-    EXPECT_EQ(rxbuffer.text(), "1023");
-}
-
-// The first sample stamps the start a tenth of a second before its own clock reading;
-// every sample stamps lasttime with a reading of its own.
-TEST_F(SampleReceptionTest, EverySampleReadsTheClockAgain) {
-    clock.script = {1000.0f, 1000.5f, 1001.0f, 1002.0f};
-    reception.receive("1\n");
-    EXPECT_EQ(times.starttime, 999.9f);
-    EXPECT_EQ(times.lasttime, 1000.5f);
-    reception.receive("2\n3\n");
-    EXPECT_EQ(times.starttime, 999.9f);
-    EXPECT_EQ(times.lasttime, 1002.0f);
-}
-
 TEST_F(SampleReceptionTest, AfterALoadedLogSamplesFollowAndTheStartStays) {
     for (int i = 0; i < 500; ++i) {
         store.append(400);
@@ -84,19 +61,6 @@ TEST_F(SampleReceptionTest, SmallBackwardClockStepIsNotAMidnight) {
     clock.script = {50000, 50000, 49998};
     reception.receive("1\n2\n");
     EXPECT_NEAR(chargeTime(), -1.9, 0.01);
-}
-
-TEST_F(SampleReceptionTest, FullStoreTurnsReadingsAwayAndKeepsTheTimes) {
-    clock.now = 10;
-    for (std::int32_t i = 0; i < SampleStore::kCapacity; ++i) {
-        store.append(1);
-    }
-    times = {5, 9};
-    reception.receive("2\n3\n");
-    EXPECT_EQ(store.samplecount(), SampleStore::kCapacity);
-    EXPECT_EQ(store.latest(), 1);
-    EXPECT_EQ(store.rejected(), 2);
-    EXPECT_EQ(times.lasttime, 9.0f);
 }
 
 }  // namespace

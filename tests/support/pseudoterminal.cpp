@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <string>
@@ -71,14 +72,6 @@ std::size_t PseudoTerminal::unread() const {
     return m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &waiting) == 0
                ? static_cast<std::size_t>(waiting)
                : 0;
-}
-
-termios PseudoTerminal::slaveSettings() const {
-    termios settings{};
-    if (m_slave >= 0) {
-        tcgetattr(m_slave, &settings);
-    }
-    return settings;
 }
 
 void mapPort(int n, const fs::path& target) {

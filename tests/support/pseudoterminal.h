@@ -1,7 +1,5 @@
 #pragma once
 
-#include <termios.h>
-
 #include <cstddef>
 #include <filesystem>
 #include <string>
@@ -19,7 +17,6 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool isOpen() const { return m_master >= 0; }
     // The device node to open, "" while hung up.
     const std::string& slavePath() const { return m_slavePath; }
 
@@ -28,10 +25,6 @@ public:
     std::size_t write(std::string_view bytes);
     // Bytes written that the reader has not taken yet.
     std::size_t unread() const;
-
-    // The line settings the reader has set on the slave side (speed, parity, stop bits;
-    // a pseudo-terminal keeps 8 data bits whatever is asked).
-    termios slaveSettings() const;
 
     // The device goes away: the reader's next read fails.
     void hangUp();

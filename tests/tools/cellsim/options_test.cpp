@@ -76,16 +76,10 @@ TEST(Options, BadCommandLinesSayWhatIsWrong) {
 TEST(Options, HelpWinsAndNamesEveryOption) {
     EXPECT_TRUE(parse("-h").help);
     EXPECT_TRUE(parse("--speed 0 --help").help);
-    for (const char* option : {"--port",       "--baud",
-                               "--profile",    "--volts",
-                               "--interval",   "--speed",
-                               "--noise",      "--seed",
-                               "--count",      "--crlf",
-                               "--no-newline", "--garbage",
-                               "--burst",      "--disconnect-after",
-                               "--pause",      "nimh",
-                               "nicd",         "ramp",
-                               "constant",     "sine"}) {
+    std::istringstream names(
+        "--port --baud --profile --volts --interval --speed --noise --seed --count --crlf "
+        "--no-newline --garbage --burst --disconnect-after --pause nimh nicd ramp constant sine");
+    for (std::string option; names >> option;) {
         EXPECT_NE(helpText().find(option), std::string::npos) << option;
     }
 }
