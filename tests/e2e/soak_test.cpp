@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 
+#include "pacer.h"
 #include "realprogram.h"
 #include "support/files.h"
 
@@ -28,23 +29,25 @@ struct Capture {
 
 class Soak : public testing::TestWithParam<Capture>, protected RealProgram {
 protected:
-    // Sends `bytes` at the line's pace (10 bits a byte) in small slices, never ahead of the
-    // line and never faster than the reader takes them; `sent` follows the progress.
+    // Sends `bytes` at the line's pace in small slices, never ahead of the line and never
+    // faster than the reader takes them; `sent` follows the progress.
     void sendPaced(const std::string& bytes, int baud, std::atomic<std::size_t>& sent) {
-        constexpr double kSlice = 64;
-        const double bytesPerSecond = baud / 10.0;
-        double credit = 0;
-        auto last = std::chrono::steady_clock::now();
+        constexpr std::size_t kSlice = 64;
+        cellsim::Pacer line({.baud = baud});
+        const auto origin = std::chrono::steady_clock::now();
+        const auto now = [&] {
+            return std::chrono::duration<double>(std::chrono::steady_clock::now() - origin).count();
+        };
         while (sent < bytes.size()) {
-            std::this_thread::sleep_for(2ms);
-            const auto now = std::chrono::steady_clock::now();
-            credit = std::min(kSlice, credit + std::chrono::duration<double>(now - last).count() *
-                                                   bytesPerSecond);
-            last = now;
-            const auto slice = std::min(static_cast<std::size_t>(credit), bytes.size() - sent);
-            const std::size_t taken = device.write(std::string_view(bytes).substr(sent, slice));
-            credit -= static_cast<double>(taken);
+            std::this_thread::sleep_until(
+                origin + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                             std::chrono::duration<double>(line.lineFreeAt())));
+            const std::size_t taken = device.write(std::string_view(bytes).substr(sent, kSlice));
+            line.sent(now(), taken);
             sent += taken;
+            if (taken == 0) {
+                std::this_thread::sleep_for(2ms);  // the reader is behind
+            }
         }
     }
 };
