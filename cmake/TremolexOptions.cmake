@@ -3,7 +3,10 @@
 add_library(tremolex_options INTERFACE)
 target_compile_features(tremolex_options INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
-target_compile_options(tremolex_options INTERFACE -Wall -Wextra -Werror)
+target_compile_options(tremolex_options INTERFACE -Wall -Wextra)
+if(TREMOLEX_WERROR)
+  target_compile_options(tremolex_options INTERFACE -Werror)
+endif()
 
 if(TREMOLEX_SANITIZE)
   target_compile_options(tremolex_options INTERFACE

@@ -9,6 +9,7 @@
 #include "app/formlayout.h"
 #include "app/state/apppath.h"
 #include "app/windowgeometry.h"
+#include "chart/captions.h"
 #include "platform/qt/qtdialogs.h"
 #include "platform/qt/qtfiledialog.h"
 #include "settings/numtext.h"
@@ -38,6 +39,7 @@ QColor qColor(Color color) {
 Form1::Form1(Form1Services services) : m_services(std::move(services)) {
     setWindowTitle(QStringLiteral("Bramwick Tremolex"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tremolex-16.png")));
+    setMinimumSize(px(FormLayout::kMinimumSize), px(FormLayout::kMinimumSize));
     buildControls();
     buildMenus();
     m_dialogs =
@@ -59,7 +61,8 @@ Form1::Form1(Form1Services services) : m_services(std::move(services)) {
         *m_comm, *m_Label1, *m_dialogs, m_settings, m_retryTimer);
     m_logFiles = std::make_unique<LogFiles>(
         LogFiles::Fields{m_state.lastpath, m_state.samples, m_state.times, m_state.apptitle},
-        *m_fileDialog, *m_dialogs, m_settings, *m_services.clock, [this] { m_chart->drawgrid(); });
+        *m_fileDialog, *m_dialogs, m_settings, *m_services.clock,
+        [this] { m_chart->storeReplaced(); });
     m_comm->setEvents([this] { MSComm1_OnComm(); }, [this] { m_port->portLost(); });
 }
 
@@ -106,14 +109,27 @@ void Form1::buildControls() {
         label->setForeColor(kWhite);
         label->setBackColor(kBlack);
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        // The design widths fit the original's small font; a caption is never cut short.
-        label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+        label->fitCaptions({caption}, QtLabel::Growth::RightAndDown);
     }
     // Not a design control: says when the store is full and readings are turned away.
     m_labstorefull = newLabel("labstorefull", FormLayout::kChartLeft, 960, 6015, 255);
     m_labstorefull->setForeColor(kBlack);
     m_labstorefull->setBackColor(kLightRed);
     m_labstorefull->setHiddenWhenEmpty(true);
+
+    // The design sizes fit a small font only; no caption the program shows is ever cut
+    // short, whatever the desktop's font and scale. The scale labels keep their right
+    // edges beside the grid lines.
+    using Growth = QtLabel::Growth;
+    m_Label1->fitCaptions(PortConnection::statusCaptions(), Growth::RightAndDown);
+    m_labvalue->fitCaptions(valueCaptionShapes(), Growth::RightAndDown);
+    m_labtime->fitCaptions(chargeTimeCaptionShapes(), Growth::RightAndDown);
+    m_labstorefull->fitCaptions(storeFullCaptionShapes(), Growth::RightAndDown);
+    std::vector<std::string> scaleTexts = scaleLabelShapes(m_services.decimalSeparator);
+    scaleTexts.emplace_back("xxxxxx");
+    for (QtLabel* lab : m_labs) {
+        lab->fitCaptions(scaleTexts, Growth::LeftAndBothWays);
+    }
 }
 
 QtLabel* Form1::newLabel(const char* name, float left, float top, float width, float height) {
@@ -216,7 +232,8 @@ void Form1::Form_Resize() {
     if (window.height != outer.height) {
         setHeight(window.height);
     }
-    const FormLayout::Size chart = FormLayout::chartSize(window);
+    const FormLayout::Size chart =
+        FormLayout::chartSize({twips(m_client->width()), twips(m_client->height())});
     m_grafik->resize(px(chart.width), px(chart.height));
     m_grafik->setScaleWidth(1003);
     m_grafik->setScaleHeight(-1003);
@@ -232,7 +249,13 @@ void Form1::Form_Resize() {
 
 void Form1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    followDecorations();
     Form_Resize();
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    followDecorations();
 }
 
 void Form1::changeEvent(QEvent* event) {
@@ -247,20 +270,19 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// The stored size is the outer frame's; the window system adds its decorations only once
-// the window is shown, so the size is applied again when they are known.
-void Form1::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    const QSize margins = frameMargins();
-    if (m_pendingOuterSize.isValid() && !margins.isNull()) {
-        resize(m_pendingOuterSize - margins);
+// X11 tells the decorations only once the window is mapped, in a move or resize event;
+// the minimum then holds for the outer size and the outer size applied at start stays.
+void Form1::followDecorations() {
+    const QSize frame = frameGeometry().size();
+    const std::optional<OuterFrame::Size> client = m_frame.framed(
+        {frame.width(), frame.height()}, {width(), height()}, windowState() == Qt::WindowNoState);
+    if (!client) {
+        return;
     }
-    m_pendingOuterSize = {};
-    setMinimumSize(QSize(px(FormLayout::kMinimumSize), px(FormLayout::kMinimumSize)) - margins);
-}
-
-QSize Form1::frameMargins() const {
-    return frameGeometry().size() - geometry().size();
+    const int minimum = px(FormLayout::kMinimumSize);
+    const OuterFrame::Size smallest = m_frame.clientFor({minimum, minimum});
+    setMinimumSize(smallest.width, smallest.height);
+    resize(client->width, client->height);
 }
 
 int Form1::px(float value) const {
@@ -272,39 +294,32 @@ float Form1::twips(int pixels) const {
 }
 
 float Form1::Left() const {
-    return twips(frameGeometry().x());
+    return m_frame.reported(OuterFrame::Edge::Left, frameGeometry().x());
 }
 float Form1::Top() const {
-    return twips(frameGeometry().y());
+    return m_frame.reported(OuterFrame::Edge::Top, frameGeometry().y());
 }
 float Form1::Width() const {
-    return twips(frameGeometry().width());
+    return m_frame.reported(OuterFrame::Edge::Width, frameGeometry().width());
 }
 float Form1::Height() const {
-    return twips(frameGeometry().height());
+    return m_frame.reported(OuterFrame::Edge::Height, frameGeometry().height());
 }
 
+// Qt places a window's frame, but sizes its client area.
 void Form1::setLeft(float value) {
-    move(px(value), frameGeometry().y());
+    move(m_frame.applied(OuterFrame::Edge::Left, value), frameGeometry().y());
 }
 void Form1::setTop(float value) {
-    move(frameGeometry().x(), px(value));
+    move(frameGeometry().x(), m_frame.applied(OuterFrame::Edge::Top, value));
 }
-
 void Form1::setWidth(float value) {
-    const int outer = std::max(1, px(value));
-    if (!isVisible()) {
-        m_pendingOuterSize = QSize(outer, frameGeometry().height());
-    }
-    resize(std::max(1, outer - frameMargins().width()), height());
+    const int outer = m_frame.applied(OuterFrame::Edge::Width, value);
+    resize(m_frame.clientFor({outer, frameGeometry().height()}).width, height());
 }
-
 void Form1::setHeight(float value) {
-    const int outer = std::max(1, px(value));
-    if (!isVisible()) {
-        m_pendingOuterSize = QSize(frameGeometry().width(), outer);
-    }
-    resize(width(), std::max(1, outer - frameMargins().height()));
+    const int outer = m_frame.applied(OuterFrame::Edge::Height, value);
+    resize(width(), m_frame.clientFor({frameGeometry().width(), outer}).height);
 }
 
 }  // namespace tremolex

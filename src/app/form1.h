@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/outerframe.h"
 #include "app/state/form1state.h"
 #include "chart/chart.h"
 #include "logfile/logfiles.h"
@@ -64,9 +65,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Resize();
@@ -77,7 +78,8 @@ private:
     QtLabel* newLabel(const char* name, float left, float top, float width, float height);
     int px(float twips) const;
     float twips(int pixels) const;
-    QSize frameMargins() const;
+    // Keeps the outer size when the window system tells or changes the decorations.
+    void followDecorations();
 
     Form1Services m_services;
     Form1State m_state;
@@ -103,7 +105,7 @@ private:
     std::unique_ptr<Chart> m_chart;
     std::unique_ptr<PortConnection> m_port;
     std::unique_ptr<LogFiles> m_logFiles;
-    QSize m_pendingOuterSize;  // the stored size, until the frame's decorations are known
+    OuterFrame m_frame{1440.0 / logicalDpiY()};
 };
 
 }  // namespace tremolex

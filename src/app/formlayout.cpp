@@ -10,8 +10,9 @@ FormLayout::Size FormLayout::windowSize(Size outer) {
     return {std::max(outer.width, kMinimumSize), std::max(outer.height, kMinimumSize)};
 }
 
-FormLayout::Size FormLayout::chartSize(Size window) {
-    return {window.width - kChartWidthMargin, window.height - kChartHeightMargin};
+FormLayout::Size FormLayout::chartSize(Size client) {
+    return {client.width - (kChartWidthMargin - kDesignDecorationsWidth),
+            client.height - (kChartHeightMargin - kDesignDecorationsHeight)};
 }
 
 std::int32_t FormLayout::gridstep(float chartHeight) {

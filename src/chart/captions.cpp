@@ -1,24 +1,39 @@
 #include "chart/captions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <set>
 
+#include "app/state/samplestore.h"
 #include "settings/numtext.h"
 
 namespace tremolex {
 
 namespace {
-// Beyond this a label shows nonsense anyway; it keeps the whole number exact.
-constexpr double kLargestShown = 1e15;
+constexpr std::int64_t kScaleHundredthsLimit = 100 * 100;  // 100 V
+constexpr std::int64_t kLongestChargeTime = 99999 * 60 + 59;
+
+std::vector<std::string> distinct(std::set<std::string> shapes) {
+    return {shapes.begin(), shapes.end()};
+}
 }  // namespace
 
+std::string shapeOf(std::string_view text) {
+    std::string shape(text);
+    std::replace_if(
+        shape.begin(), shape.end(), [](char c) { return c >= '0' && c <= '9'; }, '0');
+    return shape;
+}
+
 std::string scaleLabelText(float volts, std::string_view decimalSeparator) {
-    if (!std::isfinite(volts) || std::fabs(volts) >= kLargestShown) {
+    // A float times 100 is exact in double, so only the one rounding here happens.
+    const double rounded = std::round(static_cast<double>(volts) * 100.0);
+    if (!(std::fabs(rounded) < static_cast<double>(kScaleHundredthsLimit))) {
         return "--V";
     }
-    // A float times 100 is exact in double, so only the one rounding here happens.
-    const auto hundredths =
-        static_cast<std::int64_t>(std::round(static_cast<double>(volts) * 100.0));
+    const auto hundredths = static_cast<std::int64_t>(rounded);
     const std::int64_t magnitude = std::llabs(hundredths);
     std::string text = hundredths < 0 ? "-" : "";
     text += std::to_string(magnitude / 100);
@@ -37,8 +52,9 @@ Caption valueCaption(float volts, std::int16_t count) {
 Caption chargeTimeCaption(const ChargeTimes& times) {
     const double elapsed =
         std::floor(static_cast<double>(times.lasttime) - static_cast<double>(times.starttime));
-    const auto seconds = elapsed >= 0 ? static_cast<std::int64_t>(std::fmin(elapsed, kLargestShown))
-                                      : std::int64_t{0};
+    const auto seconds = elapsed >= 0
+                             ? static_cast<std::int64_t>(std::fmin(elapsed, kLongestChargeTime))
+                             : std::int64_t{0};
     Caption caption;
     caption << seconds / 60 << " min, " << seconds % 60 << " sec";
     return caption;
@@ -46,8 +62,43 @@ Caption chargeTimeCaption(const ChargeTimes& times) {
 
 Caption storeFullCaption(std::int64_t rejected) {
     Caption caption;
-    caption << "Store full: " << rejected << " new readings not stored";
+    caption << "Store full: " << rejected << (rejected == 1 ? " new reading" : " new readings")
+            << " not stored";
     return caption;
+}
+
+std::vector<std::string> scaleLabelShapes(std::string_view decimalSeparator) {
+    std::set<std::string> shapes = {"--V"};
+    for (const float volts : {-99.99f, -9.99f, 0.0f, 9.99f, 99.99f}) {
+        shapes.insert(shapeOf(scaleLabelText(volts, decimalSeparator)));
+    }
+    return distinct(std::move(shapes));
+}
+
+std::vector<std::string> valueCaptionShapes() {
+    std::set<std::string> shapes;
+    for (std::int32_t count = std::numeric_limits<std::int16_t>::min();
+         count <= std::numeric_limits<std::int16_t>::max(); ++count) {
+        const auto sample = static_cast<std::int16_t>(count);
+        shapes.insert(shapeOf(valueCaption(countToVolts(sample, 1023), sample).view()));
+    }
+    return distinct(std::move(shapes));
+}
+
+std::vector<std::string> chargeTimeCaptionShapes() {
+    std::set<std::string> shapes;
+    for (const std::int64_t minutes : {0, 9, 99, 999, 9999, 99999}) {
+        for (const std::int64_t seconds : {0, 59}) {
+            const auto elapsed = static_cast<float>(minutes * 60 + seconds);
+            shapes.insert(shapeOf(chargeTimeCaption({0, elapsed}).view()));
+        }
+    }
+    return distinct(std::move(shapes));
+}
+
+std::vector<std::string> storeFullCaptionShapes() {
+    // Readings turned away at 115200 baud for a year: 11 digits.
+    return {shapeOf(storeFullCaption(1).view()), shapeOf(storeFullCaption(99'999'999'999).view())};
 }
 
 }  // namespace tremolex

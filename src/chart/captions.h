@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/state/chargetimes.h"
 #include "chart/caption.h"
@@ -11,7 +12,9 @@ namespace tremolex {
 
 // A scale label: the voltage rounded to hundredths (halves away from zero), at least
 // one digit before the locale's decimal separator and two after it, then "V":
-// "1.50V", or "1,50V" with a comma as separator. "--V" for a value that is not finite.
+// "1.50V", or "1,50V" with a comma as separator. "--V" for a value that is not finite or
+// that rounds to 100 V or more either way: no cell shows it, and "-99.99V" is the widest
+// text that fits beside the chart.
 std::string scaleLabelText(float volts, std::string_view decimalSeparator);
 
 // The latest value: the first five characters of numtext(volts), "V [", the count, "]"
@@ -19,11 +22,22 @@ std::string scaleLabelText(float volts, std::string_view decimalSeparator);
 Caption valueCaption(float volts, std::int16_t count);
 
 // The charge time lasttime - starttime, in whole seconds, as "m min, r sec". Minutes
-// keep counting past an hour and past 546 (the 16-bit limit of the seconds); a time that
-// is negative (the clock was set back) shows as 0 min, 0 sec.
+// keep counting past an hour and past 546 (the 16-bit limit of the seconds) up to
+// "99999 min, 59 sec" (69 days), which a longer time shows; a time that is negative (the
+// clock was set back) shows as 0 min, 0 sec.
 Caption chargeTimeCaption(const ChargeTimes& times);
 
-// Shown once the store is full: how many readings found no room.
+// Shown while readings are turned away: how many found no room ("1 new reading").
 Caption storeFullCaption(std::int64_t rejected);
+
+// Every form each caption above can take, as shapes: each digit written as "0", which
+// stands for any digit. The window sizes its labels so that the widest of them fits.
+std::vector<std::string> scaleLabelShapes(std::string_view decimalSeparator);
+std::vector<std::string> valueCaptionShapes();
+std::vector<std::string> chargeTimeCaptionShapes();
+std::vector<std::string> storeFullCaptionShapes();
+
+// The shape of a text: its digits written as "0".
+std::string shapeOf(std::string_view text);
 
 }  // namespace tremolex

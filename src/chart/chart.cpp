@@ -77,10 +77,21 @@ void Chart::drawchart() {
     follow(volts);
     m_controls.labvalue.setCaption(valueCaption(volts, latest).view());
     m_controls.labtime.setCaption(chargeTimeCaption(m_fields.times).view());
-    m_controls.labstorefull.setCaption(samples.full() ? storeFullCaption(samples.rejected()).view()
-                                                      : std::string_view());
+    showStoreNotice();
     drawgrid();
     plot();
+}
+
+void Chart::storeReplaced() {
+    drawgrid();
+    showStoreNotice();
+}
+
+// Only while readings were turned away since the store last filled.
+void Chart::showStoreNotice() {
+    const std::int64_t rejected = m_fields.samples.rejected();
+    m_controls.labstorefull.setCaption(rejected > 0 ? storeFullCaption(rejected).view()
+                                                    : std::string_view());
 }
 
 // The window moves to hold a reading that has left it, its ends on whole tenths,

@@ -36,7 +36,7 @@ public:
         std::array<Label*, 7> scaleLabels;  // lab1 (bottom of the window) to lab7 (top)
         Label& labvalue;
         Label& labtime;
-        Label& labstorefull;  // empty until the store is full
+        Label& labstorefull;  // empty unless readings were turned away
     };
 
     static constexpr Color kGridColor = rgb(64, 64, 64);
@@ -52,6 +52,8 @@ public:
     void drawgrid();
     // Redraws everything from the samples; does nothing while there are none.
     void drawchart();
+    // A load replaced the store: the empty grid, and no notice of readings turned away.
+    void storeReplaced();
 
     void Timer1_Timer() { drawchart(); }
     void menuscaleup_Click();
@@ -63,6 +65,7 @@ public:
 
 private:
     void follow(float volts);
+    void showStoreNotice();
     void plot();
 
     Fields m_fields;

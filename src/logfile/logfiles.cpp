@@ -34,19 +34,24 @@ std::string folderOf(std::string_view path) {
 }
 
 LogFiles::LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs,
-                   const Module1& settings, Clock& clock, std::function<void()> drawgrid)
+                   const Module1& settings, Clock& clock, std::function<void()> storeReplaced)
     : m_fields(fields),
       m_dialog(CommonDialog1),
       m_dialogs(dialogs),
       m_settings(settings),
       m_clock(clock),
-      m_drawgrid(std::move(drawgrid)) {}
+      m_storeReplaced(std::move(storeReplaced)) {}
 
-std::string LogFiles::chooseFile(bool mustExist) {
+// Saving uses the platform's save dialog, which asks before it lets a file be replaced: a
+// log replaced without a question is another capture lost.
+std::string LogFiles::chooseFile(Purpose purpose) {
     m_dialog.setInitDir(m_fields.lastpath);
     m_dialog.setFileName("");
-    m_dialog.setMustExist(mustExist);
-    m_dialog.ShowOpen();
+    if (purpose == Purpose::Save) {
+        m_dialog.ShowSave();
+    } else {
+        m_dialog.ShowOpen();
+    }
     std::string path = m_dialog.FileName();
     if (!path.empty()) {
         m_fields.lastpath = folderOf(path);
@@ -56,7 +61,7 @@ std::string LogFiles::chooseFile(bool mustExist) {
 }
 
 void LogFiles::menusave_Click() {
-    const std::string path = chooseFile(false);
+    const std::string path = chooseFile(Purpose::Save);
     if (path.empty()) {
         return;
     }
@@ -69,7 +74,7 @@ void LogFiles::menusave_Click() {
 }
 
 void LogFiles::menuload_Click() {
-    const std::string path = chooseFile(true);
+    const std::string path = chooseFile(Purpose::Load);
     if (path.empty()) {
         return;
     }
@@ -94,13 +99,13 @@ void LogFiles::menuload_Click() {
         return;
     }
 
-    m_drawgrid();
     m_fields.samples.clear();
     const float now = m_clock.secondsSinceMidnight();
     m_fields.times = {now, now};
     for (const std::int16_t count : reader.counts()) {
         m_fields.samples.append(count);
     }
+    m_storeReplaced();
 
     // Built by appending only: g++ 12 warns falsely about "text" + std::string at -O3.
     const auto lines = [](std::string& to, std::int64_t n) {

@@ -27,23 +27,24 @@ public:
 
     static constexpr std::string_view kDialogTitle = "Select Graph LOG File";
 
-    // `drawgrid` clears the chart to its empty grid.
+    // `storeReplaced` clears the chart to its empty grid once a load has replaced the store.
     LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs, const Module1& settings,
-             Clock& clock, std::function<void()> drawgrid);
+             Clock& clock, std::function<void()> storeReplaced);
 
     void menusave_Click();
     void menuload_Click();
 
 private:
+    enum class Purpose { Save, Load };
     // Shows the dialog and remembers the folder; "" when the user cancelled.
-    std::string chooseFile(bool mustExist);
+    std::string chooseFile(Purpose purpose);
 
     Fields m_fields;
     FileDialog& m_dialog;
     Dialogs& m_dialogs;
     const Module1& m_settings;
     Clock& m_clock;
-    std::function<void()> m_drawgrid;
+    std::function<void()> m_storeReplaced;
 };
 
 // The folder part of a chosen path, up to and including its last separator ("" when it

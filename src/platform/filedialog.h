@@ -13,10 +13,11 @@ public:
 
     virtual void setInitDir(std::string_view folder) = 0;
     virtual void setFileName(std::string_view name) = 0;
-    // Whether only an existing file may be chosen (loading) or a new name may be typed
-    // (saving).
-    virtual void setMustExist(bool mustExist) = 0;
+    // Picks an existing file to read.
     virtual void ShowOpen() = 0;
+    // Picks a file to write: a new name may be typed, and the platform asks before an
+    // existing file is chosen to be replaced.
+    virtual void ShowSave() = 0;
     virtual std::string FileName() const = 0;
 };
 

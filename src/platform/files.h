@@ -12,7 +12,7 @@ namespace tremolex {
 // file or the complete new one, never a part: the text goes to a temporary file beside
 // the target, is flushed to disk, and only then renamed over it. A symbolic link is
 // followed, so the file it points to is replaced and the link stays. An existing file
-// keeps its permissions; a new one is readable by its owner only.
+// keeps its permissions; a new one gets those of any new file (0666 less the umask).
 // Returns the error that stopped it; the target is then untouched.
 std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view content);
 

@@ -29,6 +29,12 @@ std::int32_t portNumberOf(std::string_view text) {
     return static_cast<std::int32_t>(number);
 }
 
+constexpr std::int32_t kHighestPort = 255;
+
+std::string statusCaption(std::int32_t port, bool ready) {
+    return "Serial port " + numtext(port) + (ready ? " ready" : " error!");
+}
+
 std::string reasonText(const CommPort::OpenResult& result) {
     switch (result.failure) {
         case CommPort::Failure::None:
@@ -80,7 +86,7 @@ void PortConnection::openport() {
 
 void PortConnection::showOutcome(const CommPort::OpenResult& result) {
     const std::string port = "Serial port " + numtext(m_fields.portnum);
-    m_label.setCaption(port + (result.ok() ? " ready" : " error!"));
+    m_label.setCaption(statusCaption(m_fields.portnum, result.ok()));
     m_label.setBackColor(result.ok() ? kReadyColor : kErrorColor);
     std::string tip = result.device.empty() ? port + ": no device" : port + ": " + result.device;
     if (!result.ok()) {
@@ -132,6 +138,15 @@ void PortConnection::portLost() {
             m_retryTimer.stop();
         }
     });
+}
+
+std::vector<std::string> PortConnection::statusCaptions() {
+    std::vector<std::string> captions;
+    for (std::int32_t port = 1; port <= kHighestPort; ++port) {
+        captions.push_back(statusCaption(port, true));
+        captions.push_back(statusCaption(port, false));
+    }
+    return captions;
 }
 
 }  // namespace tremolex

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/state/rxbuffer.h"
 #include "platform/commport.h"
@@ -46,6 +47,9 @@ public:
     // The open port's device went away: shown at once, then the same port is tried
     // again every few seconds until it opens or the user chooses a port.
     void portLost();
+
+    // Every caption of the status label for the ports a device can be on (1..255).
+    static std::vector<std::string> statusCaptions();
 
 private:
     void showOutcome(const CommPort::OpenResult& result);

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QMenuBar>
 #include <fstream>
 #include <functional>
 #include <random>
 
+#include "chart/captions.h"
 #include "fakes/fakeclock.h"
 #include "fakes/fakewidgets.h"
 #include "platform/posix/configdir.h"
@@ -109,6 +111,61 @@ TEST_F(Form1Test, GeometryComesBackAfterARestart) {
     form->show();
     EXPECT_EQ(form->Left(), 1500);
     EXPECT_EQ(form->Width(), 9000);
+}
+
+// CTest runs this again under each desktop font and scale (tests/CMakeLists.txt): every
+// caption is whole, and every label stays in its place beside its neighbours.
+TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
+    if (const char* font = std::getenv("TREMOLEX_EXPECTED_FONT")) {  // the desktop theme's
+        const QFont used = QApplication::font();
+        ASSERT_EQ(used.family() + "," + QString::number(used.pointSize()), font);
+    }
+    auto form = newForm();
+    ASSERT_TRUE(form->Form_Load());
+    form->show();
+    const auto cut = [&](const char* name, const std::vector<std::string>& captions) {
+        QtLabel& label = form->label(name);
+        for (const std::string& caption : captions) {
+            label.setCaption(caption);
+            const QSize needed = label.sizeHint();
+            if (needed.width() > label.width() || needed.height() > label.height()) {
+                return caption;
+            }
+        }
+        return std::string();
+    };
+    std::vector<std::string> values, times, scales = {"--V", scaleLabelText(-1e30f, ".")};
+    for (int count = -32768; count <= 32767; ++count) {
+        const auto sample = static_cast<std::int16_t>(count);
+        values.emplace_back(valueCaption(countToVolts(sample, 1023), sample).view());
+    }
+    for (const float seconds : {0.f, 599.f, 5999.f, 59999.f, 599999.f, 5999999.f, 1e9f}) {
+        times.emplace_back(chargeTimeCaption({0, seconds}).view());
+    }
+    for (int hundredths = -9999; hundredths <= 9999; ++hundredths) {
+        scales.push_back(scaleLabelText(static_cast<float>(hundredths) / 100, "."));
+    }
+    EXPECT_EQ(cut("Label1", PortConnection::statusCaptions()), "");
+    EXPECT_EQ(cut("labvalue", values), "");
+    EXPECT_EQ(cut("labtime", times), "");
+    EXPECT_EQ(cut("lab1", scales), "");
+    EXPECT_EQ(cut("labstorefull", {storeFullCaption(12345678901).view().data()}), "");
+    for (const char* fixed : {"Label2", "Label3", "Label4"}) {
+        EXPECT_EQ(cut(fixed, {form->label(fixed).text().toStdString()}), "") << fixed;
+    }
+
+    const auto rect = [&](const char* name) { return form->label(name).geometry(); };
+    const auto px = [&](int twips) { return twipsToPixels(*form, twips); };
+    EXPECT_LT(rect("labvalue").right(), rect("labtime").left());
+    EXPECT_LT(rect("labtime").right(), rect("Label1").left());
+    EXPECT_EQ(rect("Label1").topLeft(), QPoint(px(4860), px(600)));
+    EXPECT_LE(rect("Label1").right(), px(7000) - 4);  // a minimum-size window, thin borders
+    for (const char* lab : {"lab1", "lab4", "lab7"}) {
+        EXPECT_EQ(rect(lab).right(), px(795) - 1) << lab;  // beside the grid lines
+        EXPECT_GE(rect(lab).left(), 0) << lab;
+    }
+    const QtSurface& chart = form->grafik();
+    EXPECT_NEAR(rect("lab1").center().y(), chart.y() + chart.height() * 13 / 14, 2);
 }
 
 TEST_F(Form1Test, SecondCopyEndsAtOnceAndTouchesNoSetting) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/outerframe.h"
 #include "app/windowgeometry.h"
 
 namespace tremolex {
@@ -22,7 +23,10 @@ TEST_P(FormLayoutTest, ChartAndLabelsFollowTheWindow) {
     const FormLayout::Size window = FormLayout::windowSize(c.outer);
     EXPECT_EQ(window.width, c.window.width);
     EXPECT_EQ(window.height, c.window.height);
-    const FormLayout::Size chart = FormLayout::chartSize(window);
+    // The client area of a window whose decorations are the design's.
+    const FormLayout::Size chart =
+        FormLayout::chartSize({window.width - FormLayout::kDesignDecorationsWidth,
+                               window.height - FormLayout::kDesignDecorationsHeight});
     EXPECT_EQ(chart.width, c.chart.width);
     EXPECT_EQ(chart.height, c.chart.height);
     EXPECT_EQ(FormLayout::gridstep(chart.height), c.gridstep);
@@ -74,6 +78,37 @@ TEST(WindowGeometry, WindowOffEveryScreenComesBackToTheDefaultPlace) {
     EXPECT_EQ(placed(50000, 1000), std::pair(4000.f, 3000.f));     // that screen was removed
     EXPECT_EQ(placed(-7500, -7500), std::pair(-7500.f, -7500.f));  // a corner shows
     EXPECT_EQ(placed(-7000, 2000, 0), std::pair(4000.f, 3000.f));  // 7000 wide at least
+}
+
+// A window manager that tells the decorations only after mapping (openbox: 2 by 25 px),
+// changes them later, or never tells any.
+TEST(OuterFrame, KeepsTheOuterSizeWhateverTheDecorations) {
+    using Size = OuterFrame::Size;
+    OuterFrame frame(15);
+    EXPECT_EQ(frame.applied(OuterFrame::Edge::Width, 8000), 533);  // 533.3 px
+    EXPECT_EQ(frame.clientFor({533, 533}), (Size{533, 533}));      // nothing known yet
+    EXPECT_EQ(frame.framed({533, 533}, {533, 533}, true), std::nullopt);
+
+    EXPECT_EQ(frame.framed({535, 558}, {533, 533}, true), (Size{531, 508}));  // mapped
+    EXPECT_EQ(frame.decorations(), (Size{2, 25}));
+    EXPECT_EQ(frame.framed({533, 533}, {531, 508}, true), std::nullopt);   // as it should be
+    EXPECT_EQ(frame.framed({600, 525}, {598, 500}, true), std::nullopt);   // the user resized
+    EXPECT_EQ(frame.framed({600, 525}, {600, 525}, false), std::nullopt);  // maximised: no borders
+    EXPECT_EQ(frame.framed({600, 530}, {598, 500}, true), (Size{598, 495}));  // a new theme
+    EXPECT_EQ(frame.clientFor({467, 467}), (Size{465, 437}));  // the 7000-twip minimum
+    EXPECT_EQ(frame.clientFor({1, 1}), (Size{1, 1}));
+}
+
+TEST(OuterFrame, GivesBackTheTwipsItWasGivenWhileTheWindowStaysPut) {
+    OuterFrame frame(15);
+    const auto edge = OuterFrame::Edge::Left;
+    EXPECT_EQ(frame.reported(edge, 267), 4005.f);  // nothing applied yet
+    EXPECT_EQ(frame.applied(edge, 4000), 267);
+    EXPECT_EQ(frame.reported(edge, 267), 4000.f);  // not 4005: a start and close never drift
+    EXPECT_EQ(frame.reported(OuterFrame::Edge::Top, 267), 4005.f);
+    EXPECT_EQ(frame.reported(edge, 100), 1500.f);  // moved
+    EXPECT_EQ(frame.applied(edge, -7.4f), 0);
+    EXPECT_EQ(frame.reported(edge, 0), -7.4f);
 }
 
 }  // namespace

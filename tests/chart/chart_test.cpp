@@ -205,10 +205,21 @@ TEST_F(ChartTest, RedrawWritesTheStatusLabels) {
     EXPECT_EQ(labtime.caption, "0 min, 0 sec");
     EXPECT_EQ(labstorefull.caption, "");
 
-    fill(SampleStore::kCapacity, 655);  // one more than fits
+    fill(SampleStore::kCapacity - 1, 655);  // exactly full: nothing turned away yet
     chart.drawchart();
-    EXPECT_EQ(labstorefull.caption, "Store full: 1 new readings not stored");
+    EXPECT_EQ(labstorefull.caption, "");
+    fill(1, 655);
+    chart.drawchart();
+    EXPECT_EQ(labstorefull.caption, "Store full: 1 new reading not stored");
     EXPECT_EQ(labvalue.caption, "1.600V [655]");
+    fill(2, 655);
+    chart.drawchart();
+    EXPECT_EQ(labstorefull.caption, "Store full: 3 new readings not stored");
+
+    samples.clear();  // a load of an empty file
+    chart.storeReplaced();
+    EXPECT_EQ(labstorefull.caption, "");
+    EXPECT_EQ(grafik.lines.size(), 28u);
 }
 
 TEST_F(ChartTest, GridIsTwentySixGreyLinesThenTwoBlueAxes) {

@@ -65,26 +65,27 @@ class FakeFileDialog final : public FileDialog {
 public:
     void setInitDir(std::string_view folder) override { m_initDir = folder; }
     void setFileName(std::string_view name) override { m_fileName = name; }
-    void setMustExist(bool mustExist) override { m_mustExist = mustExist; }
-    void ShowOpen() override {
+    void ShowOpen() override { show(false); }
+    void ShowSave() override { show(true); }
+    std::string FileName() const override { return m_fileName; }
+
+    std::deque<std::string> answers;
+    std::vector<std::string> openedIn;
+    std::vector<bool> forSave;
+
+private:
+    void show(bool save) {
         openedIn.push_back(m_initDir);
-        mustExist.push_back(m_mustExist);
+        forSave.push_back(save);
         m_fileName.clear();
         if (!answers.empty()) {
             m_fileName = answers.front();
             answers.pop_front();
         }
     }
-    std::string FileName() const override { return m_fileName; }
 
-    std::deque<std::string> answers;
-    std::vector<std::string> openedIn;
-    std::vector<bool> mustExist;
-
-private:
     std::string m_initDir;
     std::string m_fileName;
-    bool m_mustExist = true;
 };
 
 // Ticks only when the test calls fire().

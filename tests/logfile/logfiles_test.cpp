@@ -75,12 +75,12 @@ TEST_F(LogFilesTest, SavedGraphLoadsBackWithFreshTimes) {
     hold({512, 0, 1023, -5});
     save(folder / "cycle1.log");
     EXPECT_EQ(contentOf(folder / "cycle1.log"), "512\r\n0\r\n1023\r\n-5\r\n");
-    EXPECT_EQ(fileDialog.mustExist.back(), false);
+    EXPECT_EQ(fileDialog.forSave.back(), true);
     samples.clear();
     hold({7});
 
     load(folder / "cycle1.log");
-    EXPECT_EQ(fileDialog.mustExist.back(), true);
+    EXPECT_EQ(fileDialog.forSave.back(), false);
     EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 0, 1023, -5}));
     EXPECT_EQ(times.starttime, 500.0f);
     EXPECT_EQ(times.lasttime, 500.0f);
@@ -111,6 +111,26 @@ TEST_F(LogFilesTest, ChosenFolderIsRememberedAndCancelTouchesNothing) {
     EXPECT_EQ(grids, 0);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
+
+#ifndef _WIN32
+// A new log is the user's to share, as any new file is; a replaced one keeps its mode.
+TEST_F(LogFilesTest, NewLogGetsTheUsualModeAndAReplacedOneKeepsItsOwn) {
+    const auto modeOf = [](const fs::path& file) {
+        return static_cast<int>(fs::status(file).permissions() & fs::perms::mask);
+    };
+    std::ofstream(folder / "mine.log") << "1\r\n";
+    fs::permissions(folder / "mine.log", static_cast<fs::perms>(0640));
+    const mode_t before = ::umask(022);
+    save(folder / "new.log");
+    save(folder / "mine.log");
+    ::umask(077);
+    save(folder / "private.log");
+    ::umask(before);
+    EXPECT_EQ(modeOf(folder / "new.log"), 0644);
+    EXPECT_EQ(modeOf(folder / "mine.log"), 0640);
+    EXPECT_EQ(modeOf(folder / "private.log"), 0600);
+}
+#endif
 
 // Failures that stop root too: a missing folder, a file where a folder should be, a
 // missing file, a folder where a file should be, a full disk (a file-size limit).

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 #include <string>
 
 namespace tremolex {
@@ -27,6 +28,29 @@ std::error_code writeAll(int fd, std::string_view content) {
         content.remove_prefix(static_cast<std::size_t>(written));
     }
     return {};
+}
+
+// A new file of a name no other file has beside `file`, made with the mode any new file
+// gets (0666 less the umask), unlike mkstemp's 0600: a saved log is the user's to share.
+int createTemporary(const std::filesystem::path& file, std::string& name) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device seed;
+    std::minstd_rand random(seed());
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    std::filesystem::path pattern = file.parent_path() / ".";
+    pattern += file.filename();
+    pattern += ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = pattern.string();
+        for (int i = 0; i < 6; ++i) {
+            name += kLetters[letter(random)];
+        }
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
 }
 
 // Makes the rename itself durable.
@@ -52,11 +76,8 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
     const std::filesystem::path directory =
         file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 
-    std::filesystem::path pattern = directory / ".";
-    pattern += file.filename();
-    pattern += ".XXXXXX";
-    std::string temporary = pattern.string();
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    std::string temporary;
+    const int fd = createTemporary(directory / file.filename(), temporary);
     if (fd < 0) {
         return lastError();
     }

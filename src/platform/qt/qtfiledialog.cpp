@@ -1,16 +1,29 @@
 #include "platform/qt/qtfiledialog.h"
 
-#include <QFileDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace tremolex {
 
-void QtFileDialog::ShowOpen() {
+QString QtFileDialog::startFolder(const QString& folder, QFileDialog::AcceptMode mode) {
+    const QFileInfo info(folder);
+    if (!folder.isEmpty() && info.isDir() &&
+        (mode == QFileDialog::AcceptOpen || info.isWritable())) {
+        return folder;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void QtFileDialog::show(QFileDialog::AcceptMode mode) {
     QFileDialog dialog(m_parent, QStringLiteral("Select Graph LOG File"),
-                       QString::fromStdString(m_initDir));
+                       startFolder(QString::fromStdString(m_initDir), mode));
     // "*" lists every name here; a Windows dialog would say "*.*".
     dialog.setNameFilters({QStringLiteral("LOG files (*.log)"), QStringLiteral("All files (*)")});
-    dialog.setFileMode(m_mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
     if (!m_fileName.empty()) {
         dialog.selectFile(QString::fromStdString(m_fileName));
     }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QLabel>
+#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "platform/label.h"
 
@@ -21,8 +24,26 @@ public:
     // Hides the label while its caption is empty.
     void setHiddenWhenEmpty(bool hidden);
 
+    // Where a label grows when a caption needs more room than its design size: to the
+    // right and down, or, for a label that must stay beside something on its right, to
+    // the left and equally up and down.
+    enum class Growth { RightAndDown, LeftAndBothWays };
+    // Makes the label just large enough for the widest of `captions` (UTF-8; any digit
+    // counts as the widest digit of the font) and never smaller than its geometry now, its
+    // design size. Done again when the font changes.
+    void fitCaptions(const std::vector<std::string>& captions, Growth growth);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void fit();
+
     bool m_hiddenWhenEmpty = false;
+    QStringList m_captions;
+    Growth m_growth = Growth::RightAndDown;
+    QRect m_design;     // pixels; empty until fitCaptions()
+    int m_grownUp = 0;  // pixels the top lies above the place setTop() gives
 };
 
 // Pixels of `twips` on the widget's screen, rounded to the nearest.
