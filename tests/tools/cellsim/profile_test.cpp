@@ -7,71 +7,47 @@
 namespace tremolex::cellsim {
 namespace {
 
-struct CurveCase {
-    const char* name;
-    Profile::Kind kind;
-    double startLow, startHigh;  // volts
-    double dropLow, dropHigh;    // volts below the peak, 10 min after it
-};
-
-class ChargeCurve : public testing::TestWithParam<CurveCase> {};
-
 // A charger ends a charge on the peak and the drop after it: a curve that wobbles on the
 // way up or rises again afterwards would end a charge too early or never.
-TEST_P(ChargeCurve, RisesToOnePeakThenDropsALittle) {
-    const CurveCase& c = GetParam();
-    const Profile profile(c.kind);
-    EXPECT_GE(profile.volts(0), c.startLow);
-    EXPECT_LE(profile.volts(0), c.startHigh);
-
-    double peakSecond = 0;
-    for (double s = 0; s <= 180 * 60; s += 5) {
-        peakSecond = profile.volts(s) > profile.volts(peakSecond) ? s : peakSecond;
-    }
-    const double peak = profile.volts(peakSecond);
-    EXPECT_GE(peak, 1.45);
-    EXPECT_LE(peak, 1.50);
-    EXPECT_GE(peakSecond, 60 * 60);
-    EXPECT_LE(peakSecond, 70 * 60);
-    for (double s = 5; s <= 180 * 60; s += 5) {
-        if (s <= peakSecond) {
-            ASSERT_GE(profile.volts(s), profile.volts(s - 5)) << "falls at " << s << " s";
-        } else {
-            ASSERT_LE(profile.volts(s), profile.volts(s - 5)) << "rises again at " << s << " s";
+TEST(Profile, ChargeCurvesRiseToOnePeakNearTheHourThenDropALittle) {
+    const struct {
+        Profile::Kind kind;
+        double startLow, startHigh;  // volts
+        double dropLow, dropHigh;    // volts below the peak, 10 min after it
+    } cases[] = {{Profile::Kind::NiMH, 1.2, 1.3, 0.005, 0.02},
+                 {Profile::Kind::NiCd, 1.15, 1.25, 0.03, 0.06}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Profile::nameOf(c.kind));
+        const Profile profile(c.kind);
+        EXPECT_GE(profile.volts(0), c.startLow);
+        EXPECT_LE(profile.volts(0), c.startHigh);
+        double peakSecond = 0;
+        for (double s = 0; s <= 180 * 60; s += 5) {
+            peakSecond = profile.volts(s) > profile.volts(peakSecond) ? s : peakSecond;
         }
+        for (double s = 5; s <= 180 * 60; s += 5) {
+            const double step = profile.volts(s) - profile.volts(s - 5);
+            ASSERT_TRUE(s <= peakSecond ? step >= 0 : step <= 0) << "turns at " << s << " s";
+        }
+        const double peak = profile.volts(peakSecond);
+        EXPECT_GE(peak, 1.45);
+        EXPECT_LE(peak, 1.50);
+        EXPECT_GE(peakSecond, 60 * 60);
+        EXPECT_LE(peakSecond, 70 * 60);
+        const double after = profile.volts(peakSecond + 600);
+        EXPECT_GE(peak - after, c.dropLow);
+        EXPECT_LE(peak - after, c.dropHigh);
+        // The drop must show in counts, or the program never sees it.
+        EXPECT_GE(countForVolts(peak) - countForVolts(after), 3);
     }
-    const double after = profile.volts(peakSecond + 600);
-    EXPECT_GE(peak - after, c.dropLow);
-    EXPECT_LE(peak - after, c.dropHigh);
-    // The drop must show in counts, or the program never sees it.
-    EXPECT_GE(countForVolts(peak) - countForVolts(after), 3);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cells, ChargeCurve,
-    testing::Values(CurveCase{"NiMH", Profile::Kind::NiMH, 1.2, 1.3, 0.005, 0.02},
-                    CurveCase{"NiCd", Profile::Kind::NiCd, 1.15, 1.25, 0.03, 0.06}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Profile, NiCdHasTheLowerPlateau) {
-    EXPECT_LT(Profile(Profile::Kind::NiCd).volts(30 * 60),
-              Profile(Profile::Kind::NiMH).volts(30 * 60) - 0.03);
 }
 
 TEST(Profile, TestShapesAreExact) {
     const struct {
         Profile profile;
-        double second;
-        double volts;
-    } cases[] = {
-        {Profile(Profile::Kind::Ramp), 1023, 2.5},
-        {Profile(Profile::Kind::Ramp), 1024 + 512, 512 * 2.5 / 1023},  // starts again
-        {Profile(Profile::Kind::Constant), 0, 1.25},
-        {Profile(Profile::Kind::Constant, 2.0), 5000, 2.0},
-        {Profile(Profile::Kind::Sine), 0, 1.25},
-        {Profile(Profile::Kind::Sine), 15, 1.5},
-        {Profile(Profile::Kind::Sine, 1.0), 45, 0.75},
-    };
+        double second, volts;
+    } cases[] = {{Profile(Profile::Kind::Constant, 2.0), 5000, 2.0},
+                 {Profile(Profile::Kind::Sine), 15, 1.5}};
     for (const auto& c : cases) {
         EXPECT_NEAR(c.profile.volts(c.second), c.volts, 1e-9)
             << Profile::nameOf(c.profile.kind()) << " at " << c.second << " s";
