@@ -11,16 +11,17 @@
 namespace tremolex {
 namespace {
 
+// A value's type and raw data, as another program sees them.
+using Value = std::pair<DWORD, std::vector<char>>;
+
 class RegistryKeyStoreTest : public testing::Test {
 protected:
-    // Data put in by another program, of any type.
     void put(const char* name, DWORD type, const void* data, DWORD size) {
         ASSERT_EQ(
             RegSetKeyValueA(HKEY_CURRENT_USER, key.storeKey().c_str(), name, type, data, size),
             ERROR_SUCCESS);
     }
-    // The value's type and raw data, as another program sees them.
-    std::pair<DWORD, std::vector<char>> get(const char* name) {
+    Value get(const char* name) {
         std::vector<char> data(1024);
         DWORD type = 0;
         DWORD size = static_cast<DWORD>(data.size());
@@ -37,17 +38,6 @@ protected:
     Module1 settings{store};
 };
 
-TEST_F(RegistryKeyStoreTest, StoresTextAsRegSzWithItsTerminator) {
-    EXPECT_EQ(store.open(KeyStore::Access::Read), nullptr);  // the key is missing
-    settings.regwrite("Range", ".3");
-    EXPECT_EQ(get("Range"), (std::pair<DWORD, std::vector<char>>{REG_SZ, {'.', '3', '\0'}}));
-    settings.regwrite("Last Path", "");
-    EXPECT_EQ(get("Last Path"), (std::pair<DWORD, std::vector<char>>{REG_SZ, {'\0'}}));
-    EXPECT_EQ(settings.regread("Serial Port Number", "2"), "2");
-    EXPECT_EQ(get("Serial Port Number"),
-              (std::pair<DWORD, std::vector<char>>{REG_SZ, {'2', '\0'}}));
-}
-
 // Data the program never writes itself: the type is not looked at, the bytes less the
 // last one are the text; data that does not fit the buffer is replaced by the default.
 TEST_F(RegistryKeyStoreTest, DataOfOtherTypesReadsAsTextWhenItFits) {
@@ -62,8 +52,7 @@ TEST_F(RegistryKeyStoreTest, DataOfOtherTypesReadsAsTextWhenItFits) {
     EXPECT_EQ(get("Window Left").first, static_cast<DWORD>(REG_DWORD));  // left as it was
     EXPECT_EQ(settings.regread("Window Top", "3000"), "");
     EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\");
-    EXPECT_EQ(get("Last Path"),
-              (std::pair<DWORD, std::vector<char>>{REG_SZ, {'c', ':', '\\', '\0'}}));
+    EXPECT_EQ(get("Last Path"), (Value{REG_SZ, {'c', ':', '\\', '\0'}}));
 }
 
 // Other programs read the value in the system's code page; the program reads back its own
@@ -88,21 +77,19 @@ TEST_F(RegistryKeyStoreTest, TextBeyondAsciiIsStoredInTheCodePage) {
     EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\");
 }
 
-TEST_F(RegistryKeyStoreTest, KeyOpenedForReadingStoresNothing) {
-    ASSERT_TRUE(store.create());
-    EXPECT_FALSE(store.open(KeyStore::Access::Read)->set("Range", ".3"));
-    EXPECT_EQ(get("Range").first, static_cast<DWORD>(REG_NONE));
-}
-
-// The registry calls end a name at its first zero byte: such a name would reach another
-// value.
-TEST_F(RegistryKeyStoreTest, NameWithAZeroByteIsRefused) {
+// Text is stored as REG_SZ with its terminator. A key opened for reading stores nothing;
+// the registry calls end a name at its first zero byte: such a name would reach another value.
+TEST_F(RegistryKeyStoreTest, StoresTextAsRegSzAndRefusesWritesThatCannotBeRight) {
+    EXPECT_EQ(store.open(KeyStore::Access::Read), nullptr);  // the key is missing
     settings.regwrite("Range", ".3");
+    settings.regwrite("Last Path", "");
+    EXPECT_EQ(get("Last Path"), (Value{REG_SZ, {'\0'}}));
+    EXPECT_FALSE(store.open(KeyStore::Access::Read)->set("Range", ".4"));
     const std::string name("Range\0X", 7);
     char buffer[16];
     EXPECT_FALSE(store.open(KeyStore::Access::Write)->set(name, ".9"));
     EXPECT_EQ(store.open(KeyStore::Access::Read)->query(name, buffer), std::nullopt);
-    EXPECT_EQ(settings.regread("Range", "0.6"), ".3");
+    EXPECT_EQ(get("Range"), (Value{REG_SZ, {'.', '3', '\0'}}));
 }
 
 }  // namespace
