@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <utility>
 
 #include "platform/clock.h"
 
@@ -17,13 +18,11 @@ public:
 
     float secondsSinceMidnight() override {
         ++readings;
-        if (!script.empty()) {
-            const float t = script.front();
-            script.pop_front();
-            return t;
+        if (script.empty()) {
+            return std::exchange(now, now + step);
         }
-        const float t = now;
-        now += step;
+        const float t = script.front();
+        script.pop_front();
         return t;
     }
 };

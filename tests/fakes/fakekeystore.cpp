@@ -8,7 +8,7 @@ namespace {
 
 class FakeKey final : public KeyStore::Key {
 public:
-    FakeKey(FakeKeyStore& store, KeyStore::Access access) : m_store(store), m_access(access) {
+    FakeKey(FakeKeyStore& store, bool writable) : m_store(store), m_writable(writable) {
         ++m_store.openKeys;
     }
     ~FakeKey() override { --m_store.openKeys; }
@@ -18,41 +18,28 @@ public:
         if (it == m_store.data.end() || it->second.size() > buffer.size()) {
             return std::nullopt;
         }
-        std::copy(it->second.begin(), it->second.end(), buffer.begin());
+        std::ranges::copy(it->second, buffer.begin());
         return it->second.size();
     }
 
     bool set(std::string_view name, std::string_view text) override {
-        if (m_access != KeyStore::Access::Write) {
-            return false;
+        if (m_writable) {
+            std::vector<char>& bytes = m_store.data[std::string(name)];
+            bytes.assign(text.begin(), text.end());
+            bytes.push_back('\0');
         }
-        m_store.put(std::string(name), std::string(text));
-        return true;
+        return m_writable;
     }
 
 private:
     FakeKeyStore& m_store;
-    KeyStore::Access m_access;
+    bool m_writable;
 };
 
 }  // namespace
 
-bool FakeKeyStore::create() {
-    exists = exists || canCreate;
-    return exists;
-}
-
 std::unique_ptr<KeyStore::Key> FakeKeyStore::open(Access access) {
-    if (!exists || !canOpen) {
-        return nullptr;
-    }
-    return std::make_unique<FakeKey>(*this, access);
-}
-
-void FakeKeyStore::put(const std::string& name, const std::string& text) {
-    std::vector<char> bytes(text.begin(), text.end());
-    bytes.push_back('\0');
-    data[name] = std::move(bytes);
+    return exists && canOpen ? std::make_unique<FakeKey>(*this, access == Access::Write) : nullptr;
 }
 
 }  // namespace tremolex

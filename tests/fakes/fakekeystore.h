@@ -18,10 +18,8 @@ public:
     std::map<std::string, std::vector<char>, std::less<>> data;
     int openKeys = 0;  // keys open right now
 
-    bool create() override;
+    bool create() override { return exists = exists || canCreate; }
     std::unique_ptr<Key> open(Access access) override;
-
-    void put(const std::string& name, const std::string& text);  // text + terminator
 };
 
 }  // namespace tremolex

@@ -13,6 +13,15 @@
 
 namespace tremolex {
 
+// The next scripted answer; "" once they run out, as Cancel gives.
+inline std::string nextAnswer(std::deque<std::string>& answers) {
+    std::string answer = answers.empty() ? "" : std::move(answers.front());
+    if (!answers.empty()) {
+        answers.pop_front();
+    }
+    return answer;
+}
+
 class FakeLabel final : public Label {
 public:
     void setCaption(std::string_view text) override {
@@ -30,8 +39,7 @@ public:
     std::string toolTip;
 };
 
-// Answers input boxes from a script ("" once it runs out, as Cancel does) and records
-// every box shown.
+// Answers input boxes from a script and records every box shown.
 class FakeDialogs final : public Dialogs {
 public:
     struct Shown {
@@ -43,12 +51,7 @@ public:
     std::string InputBox(std::string_view prompt, std::string_view title,
                          std::string_view defaultText) override {
         inputs.push_back({std::string(prompt), std::string(title), std::string(defaultText)});
-        if (answers.empty()) {
-            return {};
-        }
-        std::string answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return nextAnswer(answers);
     }
     void MsgBox(std::string_view text, std::string_view title) override {
         messages.push_back({std::string(text), std::string(title), {}});
@@ -59,8 +62,7 @@ public:
     std::vector<Shown> messages;
 };
 
-// Answers from a script of paths ("" once it runs out, as Cancel does); records the folder
-// each showing opened in.
+// Answers from a script of paths; records the folder each showing opened in.
 class FakeFileDialog final : public FileDialog {
 public:
     void setInitDir(std::string_view folder) override { m_initDir = folder; }
@@ -77,11 +79,7 @@ private:
     void show(bool save) {
         openedIn.push_back(m_initDir);
         forSave.push_back(save);
-        m_fileName.clear();
-        if (!answers.empty()) {
-            m_fileName = answers.front();
-            answers.pop_front();
-        }
+        m_fileName = nextAnswer(answers);
     }
 
     std::string m_initDir;

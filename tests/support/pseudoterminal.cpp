@@ -1,15 +1,13 @@
 #include "support/pseudoterminal.h"
 
-#include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <string.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <string>
+#include <cstring>
+#include <utility>
 
 #include "platform/posix/portdevice.h"
 
@@ -29,16 +27,13 @@ void PseudoTerminal::reopen() {
     hangUp();
     // Close-on-exec: a program the test starts must not keep the device alive.
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-        ADD_FAILURE() << "no pseudo-terminal: " << strerror(errno);
-        hangUp();
-        return;
-    }
-    const char* name = ptsname(m_master);
+    const char* name = m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0
+                           ? ptsname(m_master)
+                           : nullptr;
     m_slave = name != nullptr ? ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
     termios settings{};
     if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0) {
-        ADD_FAILURE() << "cannot open the slave side: " << strerror(errno);
+        ADD_FAILURE() << "no pseudo-terminal: " << std::strerror(errno);
         hangUp();
         return;
     }
@@ -48,30 +43,22 @@ void PseudoTerminal::reopen() {
 }
 
 void PseudoTerminal::hangUp() {
-    if (m_slave >= 0) {
-        ::close(m_slave);
-        m_slave = -1;
-    }
-    if (m_master >= 0) {
-        ::close(m_master);
-        m_master = -1;
+    for (int* fd : {&m_slave, &m_master}) {
+        if (*fd >= 0) {
+            ::close(std::exchange(*fd, -1));
+        }
     }
     m_slavePath.clear();
 }
 
 std::size_t PseudoTerminal::write(std::string_view bytes) {
-    if (m_master < 0 || bytes.empty()) {
-        return 0;
-    }
-    const ssize_t written = ::write(m_master, bytes.data(), bytes.size());
+    const ssize_t written = bytes.empty() ? 0 : ::write(m_master, bytes.data(), bytes.size());
     return written > 0 ? static_cast<std::size_t>(written) : 0;
 }
 
 std::size_t PseudoTerminal::unread() const {
     int waiting = 0;
-    return m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &waiting) == 0
-               ? static_cast<std::size_t>(waiting)
-               : 0;
+    return ::ioctl(m_slave, FIONREAD, &waiting) == 0 ? static_cast<std::size_t>(waiting) : 0;
 }
 
 void mapPort(int n, const fs::path& target) {

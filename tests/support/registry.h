@@ -13,10 +13,8 @@ class TestRegistryKey {
 public:
     TestRegistryKey() {
         const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        m_path = "Software\\Tremolex tests\\";
-        m_path += test->test_suite_name();
-        m_path += '.';
-        m_path += test->name();
+        m_path = std::string("Software\\Tremolex tests\\") + test->test_suite_name() + '.' +
+                 test->name();
         remove();
     }
     ~TestRegistryKey() { remove(); }
