@@ -82,8 +82,11 @@ public:
     // The exit status, 128 + the signal's number when a signal ended it; nothing while it
     // still runs after `timeout`.
     std::optional<int> wait(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-        eventually([&] { return m_ended = m_ended || ::waitpid(m_pid, &m_status, WNOHANG) > 0; },
-                   timeout);
+        const auto reaped = [&] {
+            m_ended = m_ended || ::waitpid(m_pid, &m_status, WNOHANG) > 0;
+            return m_ended;
+        };
+        eventually(reaped, timeout);
         if (!m_ended) {
             return std::nullopt;
         }
