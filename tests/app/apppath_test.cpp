@@ -8,20 +8,18 @@ namespace tremolex {
 namespace {
 
 TEST(AppPath, EndsInOneSeparator) {
-#ifdef _WIN32
     const std::pair<const char*, const char*> cases[] = {
+#ifdef _WIN32
         {"D:\\Meters\\Bench", "d:\\meters\\bench\\"},
         {"C:\\", "c:\\"},                                                // no second separator
         {"C:/Program Files/Tremolex", "c:\\program files\\tremolex\\"},  // as Qt gives it
         {"C:/", "c:\\"},
         {"E:\\M\xc3\xbcLLER", "e:\\m\xc3\xbcller\\"},  // UTF-8 bytes stay whole
-    };
 #else
-    const std::pair<const char*, const char*> cases[] = {
         {"/opt/Tremolex/bin", "/opt/Tremolex/bin/"},
         {"/", "/"},
-    };
 #endif
+    };
     for (const auto& [folder, expected] : cases) {
         EXPECT_EQ(appPathOf(folder), expected) << folder;
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/outerframe.h"
 #include "app/windowgeometry.h"
 
@@ -9,54 +11,34 @@ namespace tremolex {
 namespace {
 
 struct LayoutCase {
-    FormLayout::Size outer;
-    FormLayout::Size window;
-    FormLayout::Size chart;
+    FormLayout::Size outer, window, chart;
     std::int32_t gridstep;
     std::array<float, 7> tops;  // lab1 .. lab7
 };
 
-class FormLayoutTest : public testing::TestWithParam<LayoutCase> {};
-
-TEST_P(FormLayoutTest, ChartAndLabelsFollowTheWindow) {
-    const LayoutCase& c = GetParam();
-    const FormLayout::Size window = FormLayout::windowSize(c.outer);
-    EXPECT_EQ(window.width, c.window.width);
-    EXPECT_EQ(window.height, c.window.height);
-    // The client area of a window whose decorations are the design's.
-    const FormLayout::Size chart =
-        FormLayout::chartSize({window.width - FormLayout::kDesignDecorationsWidth,
-                               window.height - FormLayout::kDesignDecorationsHeight});
-    EXPECT_EQ(chart.width, c.chart.width);
-    EXPECT_EQ(chart.height, c.chart.height);
-    EXPECT_EQ(FormLayout::gridstep(chart.height), c.gridstep);
-    EXPECT_EQ(FormLayout::labelTops(FormLayout::kChartTop, c.gridstep), c.tops);
+// The first was dragged below the minimum; in it 4585 / 14 = 327.5 goes to the even 328,
+// in the second 4935 / 14 = 352.5 to the even 352, not 353.
+TEST(FormLayout, ChartAndLabelsFollowTheWindow) {
+    // clang-format off
+    const LayoutCase cases[] = {
+        {{6000, 6500}, {7000, 7000}, {5875, 4585}, 328, {5474, 4818, 4162, 3506, 2850, 2194, 1538}},
+        {{7000, 7350}, {7000, 7350}, {5875, 4935}, 352, {5786, 5082, 4378, 3674, 2970, 2266, 1562}},
+        {{7140, 9150}, {7140, 9150}, {6015, 6735}, 481, {7463, 6501, 5539, 4577, 3615, 2653, 1691}},
+        {{8000, 8000}, {8000, 8000}, {6875, 5585}, 399, {6397, 5599, 4801, 4003, 3205, 2407, 1609}}};
+    // clang-format on
+    const auto sides = [](FormLayout::Size size) { return std::pair(size.width, size.height); };
+    for (const LayoutCase& c : cases) {
+        const FormLayout::Size window = FormLayout::windowSize(c.outer);
+        // The client area of a window whose decorations are the design's.
+        const FormLayout::Size chart =
+            FormLayout::chartSize({window.width - FormLayout::kDesignDecorationsWidth,
+                                   window.height - FormLayout::kDesignDecorationsHeight});
+        EXPECT_EQ(sides(window), sides(c.window));
+        EXPECT_EQ(sides(chart), sides(c.chart));
+        EXPECT_EQ(FormLayout::gridstep(chart.height), c.gridstep);
+        EXPECT_EQ(FormLayout::labelTops(FormLayout::kChartTop, c.gridstep), c.tops);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(EdgeCases, FormLayoutTest,
-                         testing::Values(
-                             // Dragged below the minimum; 4585 / 14 = 327.5 goes to the even 328.
-                             LayoutCase{{6000, 6500},
-                                        {7000, 7000},
-                                        {5875, 4585},
-                                        328,
-                                        {5474, 4818, 4162, 3506, 2850, 2194, 1538}},
-                             // 4935 / 14 = 352.5 goes to the even 352, not 353.
-                             LayoutCase{{7000, 7350},
-                                        {7000, 7350},
-                                        {5875, 4935},
-                                        352,
-                                        {5786, 5082, 4378, 3674, 2970, 2266, 1562}},
-                             LayoutCase{{7140, 9150},
-                                        {7140, 9150},
-                                        {6015, 6735},
-                                        481,
-                                        {7463, 6501, 5539, 4577, 3615, 2653, 1691}},
-                             LayoutCase{{8000, 8000},
-                                        {8000, 8000},
-                                        {6875, 5585},
-                                        399,
-                                        {6397, 5599, 4801, 4003, 3205, 2407, 1609}}));
 
 TEST(WindowGeometry, StoredNumbersBeyondAnyWindowGiveTheDefault) {
     const std::pair<const char*, float> cases[] = {
