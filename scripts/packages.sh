@@ -4,10 +4,11 @@
 TREMOLEX_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
                    libgtest-dev libgmock-dev libbenchmark-dev)
 
-# What the tests need beyond the build: a real X server driven as a person would, and the
-# tools that check the installed desktop files and build the Debian package.
-TREMOLEX_TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream
-                        dpkg-dev file)
+# What the tests need beyond the build: a real X server driven as a person would, bare and
+# as a desktop (a window manager and the GTK platform theme), and the tools that check the
+# installed desktop files and build the Debian package.
+TREMOLEX_TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox qt6-gtk-platformtheme
+                        desktop-file-utils appstream dpkg-dev file)
 
 # The Windows cross-build of the Qt-free code and Wine to run its tests
 # (scripts/windows-test.sh); GoogleTest is built there from the sources.

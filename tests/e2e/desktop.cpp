@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -114,6 +116,8 @@ std::string output(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    // Windows come and go while the tools look at them; their complaints are expected.
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const pid_t pid = spawn(argv, {}, &actions);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
@@ -153,7 +157,7 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
     return true;
 }
 
-Desktop::Desktop() {
+Desktop::Desktop(Session session) : m_session(session) {
     // Xvfb picks a free display itself and tells us which through a pipe.
     int fds[2];
     if (::pipe(fds) != 0) {
@@ -172,16 +176,43 @@ Desktop::Desktop() {
     ::close(fds[0]);
     m_display = ":" + number;
     m_shots = std::filesystem::temp_directory_path() / ("tremolex-shot-" + number + ".png");
+    if (session == Session::Openbox) {
+        // Quiet, as it reports a menu file Debian does not ship. Up once it names itself on
+        // the root window: a program started before that would be placed by no one.
+        m_windowManager = std::make_unique<Process>(
+            std::vector<std::string>{"sh", "-c", "exec openbox >/dev/null 2>&1"}, env());
+        eventually([&] {
+            const auto root = run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
+            return !root.empty() && root.front().find("window id") != std::string::npos;
+        });
+    }
 }
 
-std::vector<std::string> Desktop::xdotool(std::vector<std::string> args) const {
-    args.insert(args.begin(), {"env", "DISPLAY=" + m_display, "timeout", "10", "xdotool"});
+std::vector<std::string> Desktop::env() const {
+    if (m_session == Session::Bare) {
+        // Qt would pick the GTK theme by itself under a GNOME session.
+        return {"DISPLAY=" + m_display,
+                "QT_QPA_PLATFORMTHEME=", "XDG_CURRENT_DESKTOP=", "DESKTOP_SESSION="};
+    }
+    // GTK keeps its dialogs' settings in memory rather than in the user's dconf database,
+    // and looks for no accessibility bus.
+    return {"DISPLAY=" + m_display, "QT_QPA_PLATFORMTHEME=gtk3", "GSETTINGS_BACKEND=memory",
+            "NO_AT_BRIDGE=1"};
+}
+
+std::vector<std::string> Desktop::run(const std::string& tool,
+                                      std::vector<std::string> args) const {
+    args.insert(args.begin(), {"env", "DISPLAY=" + m_display, "timeout", "10", tool});
     std::istringstream lines(output(args));
     std::vector<std::string> result;
     for (std::string line; std::getline(lines, line);) {
         result.push_back(line);
     }
     return result;
+}
+
+std::vector<std::string> Desktop::xdotool(std::vector<std::string> args) const {
+    return run("xdotool", std::move(args));
 }
 
 std::string Desktop::window(const std::string& title) const {
@@ -194,20 +225,44 @@ int Desktop::windowCount(const std::string& title) const {
         xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).size());
 }
 
+bool Desktop::shown(const std::string& window) const {
+    const auto lines = run("xwininfo", {"-id", window});
+    return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("IsViewable") != std::string::npos;
+    });
+}
+
+// xwininfo rather than xdotool, which counts a window manager's frame offset twice.
 Desktop::Geometry Desktop::geometry(const std::string& window) const {
     Geometry g;
-    for (const std::string& line : xdotool({"getwindowgeometry", "--shell", window})) {
-        const std::string value = line.substr(line.find('=') + 1);
-        if (line.rfind("X=", 0) == 0)
-            g.x = std::stoi(value);
-        if (line.rfind("Y=", 0) == 0)
-            g.y = std::stoi(value);
-        if (line.rfind("WIDTH=", 0) == 0)
-            g.width = std::stoi(value);
-        if (line.rfind("HEIGHT=", 0) == 0)
-            g.height = std::stoi(value);
+    for (const std::string& line : run("xwininfo", {"-id", window})) {
+        const auto value = [&](const char* name, int& to) {
+            if (line.find(name) != std::string::npos) {
+                to = std::stoi(line.substr(line.find(':') + 1));
+            }
+        };
+        value("Absolute upper-left X:", g.x);
+        value("Absolute upper-left Y:", g.y);
+        value("  Width:", g.width);
+        value("  Height:", g.height);
     }
     return g;
+}
+
+Desktop::Geometry Desktop::frame(const std::string& window) const {
+    Geometry g = geometry(window);
+    int left = 0, right = 0, top = 0, bottom = 0;  // none without a window manager
+    for (const std::string& line : run("xprop", {"-id", window, "_NET_FRAME_EXTENTS"})) {
+        std::sscanf(line.c_str(), "_NET_FRAME_EXTENTS(CARDINAL) = %d, %d, %d, %d", &left, &right,
+                    &top, &bottom);
+    }
+    return {g.x - left, g.y - top, g.width + left + right, g.height + top + bottom};
+}
+
+std::string Desktop::untitled(pid_t pid) const {
+    const auto ids =
+        xdotool({"search", "--all", "--onlyvisible", "--pid", std::to_string(pid), "--name", "^$"});
+    return ids.empty() ? std::string() : ids.front();
 }
 
 void Desktop::focus(const std::string& window) const {
@@ -220,12 +275,22 @@ void Desktop::keys(const std::vector<std::string>& names) const {
     xdotool(args);
 }
 
+void Desktop::keysTo(const std::string& window, const std::vector<std::string>& names) const {
+    std::vector<std::string> args = {"key", "--window", window};
+    args.insert(args.end(), names.begin(), names.end());
+    xdotool(args);
+}
+
 void Desktop::type(const std::string& text) const {
     xdotool({"type", "--delay", "40", text});
 }
 
 void Desktop::move(const std::string& window, int x, int y) const {
     xdotool({"windowmove", "--sync", window, std::to_string(x), std::to_string(y)});
+}
+
+void Desktop::resize(const std::string& window, int width, int height) const {
+    xdotool({"windowsize", "--sync", window, std::to_string(width), std::to_string(height)});
 }
 
 void Desktop::menu(const std::string& window, const std::string& altKey, int entry) const {

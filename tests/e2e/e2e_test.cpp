@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,9 +21,14 @@ using namespace std::chrono_literals;
 // pseudo-terminal on port 5 as the device; everything in the test's own folders.
 class EndToEnd : public testing::Test, protected RealProgram {
 protected:
+    explicit EndToEnd(Desktop::Session session = Desktop::Session::Bare) : RealProgram(session) {}
     static std::string setting(const char* name) {
         IniFileKeyStore keys(settingsFilePath());
         return Module1(keys).regread(name, "<none>");
+    }
+    static std::vector<std::string> place() {
+        return {setting("Window Left"), setting("Window Top"), setting("Window Width"),
+                setting("Window Height")};
     }
     void answer(const std::string& title, const std::string& text, const std::string& other = {}) {
         ASSERT_TRUE(RealProgram::answer(title, text, other)) << "no dialog " << title;
@@ -31,13 +37,27 @@ protected:
     fs::path home = std::getenv("HOME");
 };
 
+// 4000, 3000, 8000 and 8000 twips at 15 a pixel: the outer frame, decorations included.
+const Desktop::Geometry kFirstPlace{267, 200, 533, 533};
+
+// As users run it: under a window manager, with the desktop's theme and file dialogs.
+class OnADesktop : public EndToEnd {
+protected:
+    OnADesktop() : EndToEnd(Desktop::Session::Openbox) {}
+    testing::AssertionResult shows(const std::string& window, const Desktop::Geometry& frame) {
+        Desktop::Geometry now;
+        if (eventually([&] { return (now = desktop.frame(window)) == frame; })) {
+            return testing::AssertionSuccess();
+        }
+        return testing::AssertionFailure() << "outer frame " << now << ", not " << frame;
+    }
+};
+
 TEST_F(EndToEnd, FirstStartFindsTheDeviceAndDrawsItsCurve) {
     const auto program = start();
     const std::string window = windowNamed("Bramwick Tremolex");
     ASSERT_FALSE(window.empty());
-    const Desktop::Geometry g = desktop.geometry(window);
-    EXPECT_EQ(std::vector<int>({g.x, g.y, g.width, g.height}),
-              std::vector<int>({267, 200, 533, 533}));  // 4000, 3000, 8000, 8000 twips
+    EXPECT_EQ(desktop.geometry(window), kFirstPlace);
     EXPECT_TRUE(eventually([&] { return statusPixels(window, kLightGreen) > 500; }));
     EXPECT_EQ(setting("Serial Port Number"), "5");  // found by the search
     EXPECT_EQ(curvePixels(window), 0);
@@ -72,6 +92,7 @@ TEST_F(EndToEnd, RangeAndPlaceSurviveARestart) {
         answer("Tremolex", "0.3");
         ASSERT_TRUE(eventually([&] { return setting("Range") == ".3"; }));
         desktop.move(window, 150, 120);
+        ASSERT_TRUE(seesItsPlace(*program, window));
         program->signal(SIGTERM);  // as when the session ends
         EXPECT_EQ(program->wait(10s), 0);
     }
@@ -79,32 +100,8 @@ TEST_F(EndToEnd, RangeAndPlaceSurviveARestart) {
     EXPECT_EQ(setting("Window Top"), "1800");
     const auto program = start();
     const std::string window = windowNamed("Bramwick Tremolex");
-    const Desktop::Geometry g = desktop.geometry(window);
-    EXPECT_EQ(std::vector<int>({g.x, g.y}), std::vector<int>({150, 120}));
+    EXPECT_EQ(desktop.geometry(window), (Desktop::Geometry{150, 120, 533, 533}));
     EXPECT_EQ(setting("Range"), ".3");
-}
-
-TEST_F(EndToEnd, SavedGraphLoadsBack) {
-    const auto program = start();
-    const std::string window = windowNamed("Bramwick Tremolex");
-    ASSERT_TRUE(eventually([&] { return statusPixels(window, kLightGreen) > 500; }));
-    device.write("512\n600\n700\n");
-    ASSERT_TRUE(eventually([&] { return curvePixels(window) >= 3; }, 3s));
-
-    desktop.menu(window, "alt+f", 1);
-    answer("Select Graph LOG File", (home / "capture.log").string());
-    EXPECT_TRUE(
-        eventually([&] { return contentOf(home / "capture.log") == "512\r\n600\r\n700\r\n"; }));
-
-    std::ofstream(home / "other.log") << "100\r\n200\r\n";
-    EXPECT_TRUE(eventually([&] { return desktop.window("Select Graph LOG File").empty(); }));
-    desktop.menu(window, "alt+f", 2);
-    answer("Select Graph LOG File", (home / "other.log").string());
-    EXPECT_TRUE(eventually([&] { return desktop.window("Select Graph LOG File").empty(); }));
-    desktop.menu(window, "alt+f", 1);
-    answer("Select Graph LOG File", (home / "check.log").string());
-    EXPECT_TRUE(eventually([&] { return contentOf(home / "check.log") == "100\r\n200\r\n"; }));
-    EXPECT_EQ(setting("Last Path"), home.string() + "/");
 }
 
 TEST_F(EndToEnd, SecondCopyEndsAtOnce) {
@@ -128,6 +125,92 @@ TEST_F(EndToEnd, DeviceThatDisconnectsIsPickedUpAgain) {
     EXPECT_TRUE(eventually([&] { return statusPixels(window, kLightGreen) > 500; }));
     device.write("610\n620\n");
     EXPECT_TRUE(eventually([&] { return curvePixels(window) >= 3; }, 3s));
+}
+
+TEST_F(OnADesktop, WindowStartsInPlaceAndStaysWithoutDrift) {
+    for (int run = 1; run <= 4; ++run) {
+        const auto program = start();
+        const std::string window = windowNamed("Bramwick Tremolex");
+        EXPECT_TRUE(shows(window, kFirstPlace)) << "start " << run;
+        ASSERT_TRUE(seesItsPlace(*program, window));
+        if (run % 2 == 1) {
+            program->signal(SIGTERM);  // as when the session ends
+        } else {
+            desktop.keys({"alt+F4"});  // the window's close, through the window manager
+        }
+        ASSERT_EQ(program->wait(10s), 0);
+        EXPECT_EQ(place(), (std::vector<std::string>{"4000", "3000", "8000", "8000"}))
+            << "after start " << run;
+    }
+}
+
+TEST_F(OnADesktop, MovedAndResizedWindowComesBackThere) {
+    Desktop::Geometry moved;
+    {
+        const auto program = start();
+        const std::string window = windowNamed("Bramwick Tremolex");
+        ASSERT_TRUE(shows(window, kFirstPlace));  // placed by the program before we move it
+        desktop.move(window, 150, 120);
+        desktop.resize(window, 700, 560);
+        ASSERT_EQ(desktop.geometry(window), (Desktop::Geometry{150, 120, 700, 560}));
+        ASSERT_TRUE(seesItsPlace(*program, window));
+        moved = desktop.frame(window);
+        program->signal(SIGTERM);
+        ASSERT_EQ(program->wait(10s), 0);
+    }
+    const auto twips = [](int pixels) { return std::to_string(pixels * 15); };
+    EXPECT_EQ(place(), (std::vector<std::string>{twips(moved.x), twips(moved.y), twips(moved.width),
+                                                 twips(moved.height)}));
+    const auto program = start();
+    EXPECT_TRUE(shows(windowNamed("Bramwick Tremolex"), moved));
+}
+
+// GTK's own dialogs: Save asks before it replaces a file, Load opens one without asking.
+TEST_F(OnADesktop, SavedGraphReplacesOnlyWhenToldAndLoadsBack) {
+    const mode_t umask = ::umask(027);  // the program inherits it
+    const auto program = start();
+    ::umask(umask);
+    const std::string window = windowNamed("Bramwick Tremolex");
+    const fs::path logs = home / "logs";  // afresh, also when the test is repeated
+    fs::remove_all(logs);
+    fs::create_directory(logs);
+    ASSERT_TRUE(eventually([&] { return statusPixels(window, kLightGreen) > 500; }));
+    device.write("512\n600\n700\n");
+    ASSERT_TRUE(eventually([&] { return curvePixels(window) >= 3; }, 3s));
+    const std::string readings = "512\r\n600\r\n700\r\n";
+    const auto saveAs = [&](const fs::path& log) {
+        desktop.menu(window, "alt+f", 1);
+        return chooseFile(*program, log.string());
+    };
+    const auto press = [&](const std::string& box, const std::string& key) {
+        desktop.focus(box);
+        desktop.keys({key});
+        return !box.empty() && eventually([&] { return !desktop.shown(box); });
+    };
+
+    EXPECT_EQ(saveAs(logs / "capture.log"), "");  // a new name: no question
+    EXPECT_TRUE(eventually([&] { return contentOf(logs / "capture.log") == readings; }));
+    EXPECT_EQ(fs::status(logs / "capture.log").permissions(), fs::perms(0640));  // 0666 & ~027
+
+    std::ofstream(logs / "old.log") << "100\r\n200\r\n";
+    fs::permissions(logs / "old.log", fs::perms(0604));
+    auto question = saveAs(logs / "old.log");
+    ASSERT_TRUE(question && !question->empty()) << "no question before replacing old.log";
+    ASSERT_TRUE(press(*question, "Escape"));  // declined: back in the dialog
+    ASSERT_TRUE(press(windowNamed("Select Graph LOG File"), "Escape"));
+    question = saveAs(logs / "old.log");
+    ASSERT_TRUE(question && !question->empty()) << "no question before replacing old.log";
+    EXPECT_EQ(contentOf(logs / "old.log"), "100\r\n200\r\n");  // the declined save wrote nothing
+    ASSERT_TRUE(press(*question, "alt+r"));                    // Replace
+    EXPECT_TRUE(eventually([&] { return contentOf(logs / "old.log") == readings; }));
+    EXPECT_EQ(fs::status(logs / "old.log").permissions(), fs::perms(0604));  // kept
+
+    std::ofstream(logs / "other.log") << "100\r\n200\r\n";
+    desktop.menu(window, "alt+f", 2);
+    EXPECT_EQ(chooseFile(*program, (logs / "other.log").string()), "");  // no question
+    EXPECT_EQ(saveAs(logs / "check.log"), "");
+    EXPECT_TRUE(eventually([&] { return contentOf(logs / "check.log") == "100\r\n200\r\n"; }));
+    EXPECT_EQ(setting("Last Path"), logs.string() + "/");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace tremolex {
 
 using namespace std::chrono_literals;
 
-RealProgram::RealProgram() {
+RealProgram::RealProgram(Desktop::Session session) : desktop(session) {
     std::filesystem::remove_all(userConfigDirectory());  // a first start every time
     mapAllPortsAway();
     mapPort(5, device.slavePath());
@@ -43,6 +43,47 @@ bool RealProgram::answer(const std::string& title, const std::string& text,
     desktop.type(text);
     desktop.keys({"Return"});
     return true;
+}
+
+std::optional<std::string> RealProgram::chooseFile(const Process& program,
+                                                   const std::string& path) const {
+    const std::string dialog = windowNamed("Select Graph LOG File");
+    if (dialog.empty()) {
+        return std::nullopt;
+    }
+    desktop.focus(dialog);
+    desktop.keys({"ctrl+l", "ctrl+a"});  // the name of a save dialog, the location of an open one
+    desktop.type(path);
+    // GTK ignores a Return that comes within its 150 ms wait after the name changed, and
+    // one that closes the list of completions: press until it answers. Presses sent to the
+    // dialog do nothing while its question is up, so none can answer the question.
+    std::string question;
+    for (int press = 0; press < 10; ++press) {
+        desktop.keysTo(dialog, {"Return"});
+        if (eventually(
+                [&] {
+                    question = desktop.untitled(program.pid());
+                    return !question.empty() || desktop.window("Select Graph LOG File").empty();
+                },
+                1s)) {
+            return question;
+        }
+    }
+    return std::nullopt;
+}
+
+// X events reach the program in order, and it places a menu from where it knows its window
+// to be: a menu opened now shows at the window's top left once it has seen every change.
+bool RealProgram::seesItsPlace(const Process& program, const std::string& window) const {
+    const Desktop::Geometry client = desktop.geometry(window);
+    desktop.focus(window);
+    desktop.keys({"alt+f"});
+    std::string menu;
+    eventually([&] { return !(menu = desktop.untitled(program.pid())).empty(); });
+    const Desktop::Geometry at = desktop.geometry(menu);
+    desktop.keys({"Escape"});
+    return eventually([&] { return desktop.untitled(program.pid()).empty(); }) && !menu.empty() &&
+           at.x >= client.x && at.x < client.x + 50 && at.y >= client.y && at.y < client.y + 50;
 }
 
 // Below the status row and right of the scale labels.
