@@ -62,7 +62,6 @@ TEST_F(PortConnectionTest, SearchKeepsTheFirstPortThatOpens) {
     port.scanports();
     EXPECT_EQ(comm.opened,
               (std::vector<std::int32_t>{7, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 7}));
-    EXPECT_EQ(Label1.caption, "Serial port 7 error!");
 
     portWorks(5);
     portWorks(3);
@@ -107,6 +106,7 @@ TEST_F(PortConnectionTest, LostDeviceIsRetriedUntilItIsBack) {
     port.openport();
     comm.ports.erase(2);
     port.portLost();
+    EXPECT_FALSE(portready);
     EXPECT_EQ(Label1.caption, "Serial port 2 error!");
     EXPECT_EQ(retry.interval, PortConnection::kRetryInterval);
     retry.fire();
