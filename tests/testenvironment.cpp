@@ -26,6 +26,9 @@ std::string isolateUserFolders() {
     setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (root / "runtime").c_str(), 1);
     setenv("HOME", root.c_str(), 1);
+    // GTK's dialogs keep recent files and caches there.
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CACHE_HOME");
 #endif
     return root.string();
 }
