@@ -96,23 +96,6 @@ TEST_F(Form1Test, DeviceLinesReachTheStoreAndAfterATickTheChart) {
     EXPECT_EQ(green, 2);
 }
 
-TEST_F(Form1Test, GeometryComesBackAfterARestart) {
-    {
-        auto form = newForm();
-        ASSERT_TRUE(form->Form_Load());
-        form->show();
-        form->setLeft(1500);
-        form->setWidth(9000);
-        form->close();
-    }
-    EXPECT_EQ(setting("Window Left"), "1500");
-    auto form = newForm();
-    ASSERT_TRUE(form->Form_Load());
-    form->show();
-    EXPECT_EQ(form->Left(), 1500);
-    EXPECT_EQ(form->Width(), 9000);
-}
-
 // CTest runs this again under each desktop font and scale (tests/CMakeLists.txt): every
 // caption is whole, and every label stays in its place beside its neighbours.
 TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
