@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,10 @@ int main(int argc, char** argv) {
         std::ifstream file(path, std::ios::binary);
         FUZZ_CHECK(file.is_open());
         const std::string bytes{std::istreambuf_iterator<char>(file), {}};
-        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        // A buffer of the input's size, as libFuzzer gives, so reading past it is caught.
+        const auto input = std::make_unique<std::uint8_t[]>(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), input.get());
+        LLVMFuzzerTestOneInput(input.get(), bytes.size());
     }
     std::fprintf(stderr, "%zu inputs replayed\n", inputs.size());
 }
