@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 #include "app/outerframe.h"
@@ -10,33 +11,30 @@
 namespace tremolex {
 namespace {
 
-struct LayoutCase {
-    FormLayout::Size outer, window, chart;
-    std::int32_t gridstep;
-    std::array<float, 7> tops;  // lab1 .. lab7
-};
-
-// The first was dragged below the minimum; in it 4585 / 14 = 327.5 goes to the even 328,
-// in the second 4935 / 14 = 352.5 to the even 352, not 353.
+// Each case: the outer size asked for, the window's and its chart's, the grid step, and the
+// tops of lab1 .. lab7. The first was dragged below the minimum; in it 4585 / 14 = 327.5 goes to
+// the even 328, in the second 4935 / 14 = 352.5 to the even 352, not 353.
 TEST(FormLayout, ChartAndLabelsFollowTheWindow) {
     // clang-format off
-    const LayoutCase cases[] = {
+    using Size = FormLayout::Size;
+    const std::tuple<Size, Size, Size, int, std::array<float, 7>> cases[] = {
         {{6000, 6500}, {7000, 7000}, {5875, 4585}, 328, {5474, 4818, 4162, 3506, 2850, 2194, 1538}},
         {{7000, 7350}, {7000, 7350}, {5875, 4935}, 352, {5786, 5082, 4378, 3674, 2970, 2266, 1562}},
         {{7140, 9150}, {7140, 9150}, {6015, 6735}, 481, {7463, 6501, 5539, 4577, 3615, 2653, 1691}},
-        {{8000, 8000}, {8000, 8000}, {6875, 5585}, 399, {6397, 5599, 4801, 4003, 3205, 2407, 1609}}};
+        {{8000, 8000}, {8000, 8000}, {6875, 5585}, 399, {6397, 5599, 4801, 4003, 3205, 2407, 1609}},
+    };
     // clang-format on
-    const auto sides = [](FormLayout::Size size) { return std::pair(size.width, size.height); };
-    for (const LayoutCase& c : cases) {
-        const FormLayout::Size window = FormLayout::windowSize(c.outer);
+    const auto sides = [](Size size) { return std::pair(size.width, size.height); };
+    for (const auto& [outer, windowSize, chartSize, gridstep, tops] : cases) {
+        const Size window = FormLayout::windowSize(outer);
         // The client area of a window whose decorations are the design's.
-        const FormLayout::Size chart =
+        const Size chart =
             FormLayout::chartSize({window.width - FormLayout::kDesignDecorationsWidth,
                                    window.height - FormLayout::kDesignDecorationsHeight});
-        EXPECT_EQ(sides(window), sides(c.window));
-        EXPECT_EQ(sides(chart), sides(c.chart));
-        EXPECT_EQ(FormLayout::gridstep(chart.height), c.gridstep);
-        EXPECT_EQ(FormLayout::labelTops(FormLayout::kChartTop, c.gridstep), c.tops);
+        EXPECT_EQ(sides(window), sides(windowSize));
+        EXPECT_EQ(sides(chart), sides(chartSize));
+        EXPECT_EQ(FormLayout::gridstep(chart.height), gridstep);
+        EXPECT_EQ(FormLayout::labelTops(FormLayout::kChartTop, gridstep), tops);
     }
 }
 
