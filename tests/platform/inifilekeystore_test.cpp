@@ -7,17 +7,12 @@
 
 #include "platform/posix/configdir.h"
 #include "support/files.h"
-#include "support/filesizelimit.h"
 
 namespace tremolex {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
-
-void writeFile(const fs::path& file, const std::string& content) {
-    std::ofstream(file, std::ios::binary) << content;
-}
 
 class IniFileKeyStoreTest : public testing::Test {
 protected:
@@ -56,9 +51,9 @@ TEST_F(IniFileKeyStoreTest, AnyTextReadsBackExactly) {
 // Kept elsewhere and linked in, as dotfiles often are: it stays linked.
 TEST_F(IniFileKeyStoreTest, ReadsAndWritesAFileEditedByHand) {
     const fs::path target = userConfigDirectory() / "dotfiles.conf";
-    writeFile(target,
-              "# my bench\r\n[Tremolex]\r\n  Range =  .3  \r\nbroken line\r\n"
-              "Serial Port Number=5\r\nSerial Port Number=6\r\nLast Path=C:\\data\\\r\n");
+    std::ofstream(target, std::ios::binary)
+        << "# my bench\r\n[Tremolex]\r\n  Range =  .3  \r\nbroken line\r\n"
+           "Serial Port Number=5\r\nSerial Port Number=6\r\nLast Path=C:\\data\\\r\n";
     fs::create_symlink(target, file);
     EXPECT_EQ(read("Range"), ".3");
     EXPECT_EQ(read("Serial Port Number"), "5");
@@ -71,23 +66,6 @@ TEST_F(IniFileKeyStoreTest, ReadsAndWritesAFileEditedByHand) {
     EXPECT_EQ(contentOf(target),
               "# my bench\n[Tremolex]\nRange=.5\nbroken line\nSerial Port Number=5\n"
               "Serial Port Number=6\nLast Path=C:\\data\\\nWindow Left=7\n");
-}
-
-// A full disk, made with a file-size limit so that it also works for root.
-TEST_F(IniFileKeyStoreTest, FailedWriteLeavesTheOldFileWholeAndNoLeftovers) {
-    const std::string before = "Range=.3\nLast Path=/data/\n";
-    writeFile(file, before);
-    auto key = store.open(KeyStore::Access::Write);
-
-    const bool stored = [&] {
-        const FileSizeLimit full(16);
-        return key->set("Last Path", std::string(200, 'p'));
-    }();
-
-    EXPECT_FALSE(stored);
-    EXPECT_EQ(contentOf(file), before);
-    EXPECT_EQ(
-        std::distance(fs::directory_iterator(userConfigDirectory()), fs::directory_iterator()), 1);
 }
 
 }  // namespace

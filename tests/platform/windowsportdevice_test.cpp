@@ -1,26 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "platform/windows/portdevice.h"
 
 namespace tremolex {
 namespace {
 
 TEST(WindowsPortDevice, PortNIsComNWithTheDeviceNamespaceFromCom10On) {
-    const struct {
-        int port;
-        const char* name;
-        const char* path;
-    } cases[] = {{1, "COM1", "COM1"},
-                 {9, "COM9", "COM9"},
-                 {10, "COM10", "\\\\.\\COM10"},
-                 {255, "COM255", "\\\\.\\COM255"},
-                 {0, "", ""},
-                 {256, "", ""}};
-    for (const auto& c : cases) {
-        const PortDevice device = portDevice(c.port);
-        EXPECT_EQ(device.name, c.name) << c.port;
-        EXPECT_EQ(device.path, c.path) << c.port;
-        EXPECT_TRUE(!device.name.empty() || !device.present) << c.port;
+    const int ports[] = {1, 9, 10, 255, 0, 256};
+    const char* const names[] = {"COM1", "COM9", "COM10", "COM255", "", ""};
+    const char* const paths[] = {"COM1", "COM9", "\\\\.\\COM10", "\\\\.\\COM255", "", ""};
+    for (std::size_t i = 0; i < std::size(ports); ++i) {
+        const PortDevice device = portDevice(ports[i]);
+        EXPECT_EQ(device.name, names[i]) << ports[i];
+        EXPECT_EQ(device.path, paths[i]) << ports[i];
+        EXPECT_TRUE(!device.name.empty() || !device.present) << ports[i];
     }
 }
 
