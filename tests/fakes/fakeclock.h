@@ -12,17 +12,15 @@ namespace tremolex {
 class FakeClock final : public Clock {
 public:
     std::deque<float> script;
-    float now = 0;
-    float step = 0;
+    float now = 0, step = 0;
     int readings = 0;
 
     float secondsSinceMidnight() override {
         ++readings;
-        if (script.empty()) {
-            return std::exchange(now, now + step);
+        const float t = script.empty() ? std::exchange(now, now + step) : script.front();
+        if (!script.empty()) {
+            script.pop_front();
         }
-        const float t = script.front();
-        script.pop_front();
         return t;
     }
 };

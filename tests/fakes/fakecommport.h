@@ -1,7 +1,6 @@
 #pragma once
 
 #include <map>
-#include <string>
 #include <vector>
 
 #include "platform/commport.h"
@@ -20,9 +19,8 @@ public:
     OpenResult open() override {
         opened.push_back(m_port);
         settingsUsed.push_back(m_settings);
-        const auto it = ports.find(m_port);
-        OpenResult result =
-            it != ports.end() ? it->second : OpenResult{Failure::NotFound, "", "", ""};
+        const OpenResult result =
+            ports.contains(m_port) ? ports[m_port] : OpenResult{Failure::NotFound, "", "", ""};
         m_open = result.ok();
         return result;
     }

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <chrono>
 #include <deque>
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "platform/dialogs.h"
@@ -33,19 +30,16 @@ public:
     void setTop(float) override {}
     void setToolTip(std::string_view text) override { toolTip = text; }
 
-    std::string caption;
+    std::string caption, toolTip;
     int captionsWritten = 0;
     Color backColor = 0;
-    std::string toolTip;
 };
 
 // Answers input boxes from a script and records every box shown.
 class FakeDialogs final : public Dialogs {
 public:
-    struct Shown {
-        std::string text;  // prompt or message
-        std::string title;
-        std::string defaultText;
+    struct Shown {  // text: the prompt or message
+        std::string text, title, defaultText;
     };
 
     std::string InputBox(std::string_view prompt, std::string_view title,
@@ -58,8 +52,7 @@ public:
     }
 
     std::deque<std::string> answers;
-    std::vector<Shown> inputs;
-    std::vector<Shown> messages;
+    std::vector<Shown> inputs, messages;
 };
 
 // Answers from a script of paths; records the folder each showing opened in.
@@ -82,8 +75,7 @@ private:
         m_fileName = nextAnswer(answers);
     }
 
-    std::string m_initDir;
-    std::string m_fileName;
+    std::string m_initDir, m_fileName;
 };
 
 // Ticks only when the test calls fire().
@@ -94,11 +86,8 @@ public:
         onTick = std::move(tick);
     }
     void stop() override { onTick = nullptr; }
-    void fire() {
-        if (const auto tick = onTick) {  // a copy: the tick may stop or restart the timer
-            tick();
-        }
-    }
+    // Ticks now; the timer must be running. A copy ticks: the tick may stop or restart it.
+    void fire() { std::function<void()>{onTick}(); }
 
     std::chrono::milliseconds interval{0};
     std::function<void()> onTick;
