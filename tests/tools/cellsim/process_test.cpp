@@ -89,29 +89,6 @@ TEST_F(CellsimProcess, DeliversEveryReadingOfACountThenEnds) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(entry(9))));
 }
 
-// While away the link leads nowhere: a /dev/pts name left in it could soon be someone's shell.
-TEST_F(CellsimProcess, ComesBackOnTheSamePortAfterADisconnectLosingNothing) {
-    auto process = cellsim({"--port", "6", "--profile", "ramp", "--speed", "1000", "--count", "6",
-                            "--disconnect-after", "3", "--pause", "2"});
-    ASSERT_EQ(process.readLine(), "6");
-    const fs::path device = fs::canonical(entry(6));
-    Received received = readPort(6, 6);
-    EXPECT_TRUE(received.hungUp);
-    EXPECT_TRUE(eventually([&] {
-        std::error_code missing;  // for a moment while the link is changed
-        const fs::path target = fs::read_symlink(entry(6), missing);
-        return !missing && target != device;
-    }));
-    EXPECT_FALSE(fs::exists(entry(6)));
-    // Like the program: opens the port again and again until the device answers.
-    EXPECT_TRUE(eventually([&] {
-        received.text += readPort(6, 6).text;
-        return std::ranges::count(received.text, '\n') >= 6;
-    }));
-    EXPECT_EQ(received.text, ramp(6));
-    EXPECT_EQ(process.wait(), 0);
-}
-
 TEST_F(CellsimProcess, RefusalsSayWhyAndTouchNoEntry) {
     fs::create_directories(portsDirectory());
     for (int n = 1; n <= 12; ++n) {
