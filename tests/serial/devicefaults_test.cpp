@@ -32,12 +32,12 @@ protected:
                 const std::string_view input = comm.input();
                 largestInput = std::max(largestInput, input.size());
                 reception.receive(input);
-                largestPending = std::max(largestPending, state.rxbuffer.text().size());
             },
             [this] {
                 ++losses;
                 connection.portLost();
             });
+        connection.openport();
     }
 
     PseudoTerminal device;
@@ -50,15 +50,10 @@ protected:
     FakeTimer retry;  // fired by the test: no waiting out the retry interval
     QtCommPort comm;
     SampleReception reception{state.rxbuffer, state.samples, state.times, clock};
-    PortConnection connection{
-        {state.portnum, state.baudrate, state.portready, state.apptitle, state.rxbuffer},
-        comm,
-        label,
-        dialogs,
-        settings,
-        retry};
+    PortConnection connection = PortConnection(
+        {state.portnum, state.baudrate, state.portready, state.apptitle, state.rxbuffer}, comm,
+        label, dialogs, settings, retry);
     std::size_t largestInput = 0;
-    std::size_t largestPending = 0;
     int losses = 0;
 };
 
@@ -67,52 +62,42 @@ protected:
 // finishes: that line must not be joined to the first line of the next session.
 TEST_F(DeviceFaultsTest, DeviceAwayAndBackTwentyTimesLosesAndRepeatsNothing) {
     std::vector<std::int16_t> sent;
-    connection.openport();
-    for (int session = 0; session < 20; ++session) {
-        if (session > 0) {
-            device.hangUp();
-            ASSERT_TRUE(waitFor([&] { return losses == session; })) << session;
-            device.reopen();
-            mapPort(2, device.slavePath());
-            retry.fire();
-        }
+    for (int session = 1; session <= 20; ++session) {
         ASSERT_TRUE(state.portready) << session << ": " << label.toolTip;
-        std::string text;
         for (int k = 0; k < 10; ++k) {
             sent.push_back(static_cast<std::int16_t>(session * 37 + k * 101 - 50));
-            text += std::to_string(sent.back()) + '\n';
+            ASSERT_TRUE(sendAll(device, std::to_string(sent.back()) + '\n'));
         }
-        const std::size_t cut = text.size() / 2 + session % 3;  // a line split between writes
-        ASSERT_TRUE(sendAll(device, text.substr(0, cut)) &&
-                    sendAll(device, text.substr(cut) + "10"));
+        ASSERT_TRUE(sendAll(device, "10"));
         ASSERT_TRUE(waitFor([&] {
             return state.samples.samplecount() == std::ssize(sent) && state.rxbuffer.text() == "10";
         })) << session;
+        device.hangUp();
+        ASSERT_TRUE(waitFor([&] { return losses == session; })) << session;
+        device.reopen();
+        mapPort(2, device.slavePath());
+        retry.fire();
     }
     drainEvents();
+    EXPECT_TRUE(state.portready) << label.toolTip;
     EXPECT_THAT(state.samples.samples(), testing::ElementsAreArray(sent));
-    EXPECT_EQ(losses, 19);  // each loss told once
+    EXPECT_TRUE(state.rxbuffer.empty());
+    EXPECT_EQ(losses, 20);  // each loss told once
     EXPECT_EQ(dialogs.messages.size(), 0u);
 }
 
-// 10 MB without a line feed: the line is dropped whole, the buffer for an unfinished line
-// stays within its capacity, the port is read as the text comes, and the readings after
-// the line feed are stored.
+// 10 MB without a line feed: the line is dropped whole, the port is read as the text
+// comes, and the readings after the line feed are stored. (How the unfinished line is
+// held is the reception's own, checked by its fuzz target for any cut into events.)
 TEST_F(DeviceFaultsTest, FloodWithoutLineFeedIsDroppedAndLaterLinesAreStored) {
-    connection.openport();
-    ASSERT_TRUE(state.portready) << label.toolTip;
     // Digits, so a line cut short and kept would read as a number. The limit only ends a
     // test that hangs: 10 MB takes about a second under the sanitizers.
     ASSERT_TRUE(sendAll(device, std::string(10 << 20, '7'), 120'000));
-    ASSERT_TRUE(waitFor([&] { return state.rxbuffer.overlong(); }));
     ASSERT_TRUE(sendAll(device, "\n512\n-7\n0\n"));
     ASSERT_TRUE(waitFor([&] { return state.samples.samplecount() == 3; }));
     drainEvents();
     EXPECT_THAT(state.samples.samples(), testing::ElementsAre(512, -7, 0));
-    EXPECT_TRUE(state.rxbuffer.empty());
-    EXPECT_LE(largestPending, RxBuffer::kCapacity);
     EXPECT_LT(largestInput, std::size_t{1} << 20);  // what the kernel holds, not the flood
-    EXPECT_TRUE(state.portready);
 }
 
 }  // namespace
