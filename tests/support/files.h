@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace tremolex {
@@ -10,9 +10,7 @@ namespace tremolex {
 // The bytes of a file, "" when it cannot be read.
 inline std::string contentOf(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 }  // namespace tremolex

@@ -9,11 +9,10 @@ namespace tremolex {
 // this lives. Unlike a read-only folder, it stops root too.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes) {
+    // A write past the limit fails rather than kill the process.
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = signal(SIGXFSZ, SIG_IGN);  // a failed write, not a killed process
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
+        const rlimit limit{bytes, m_saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit() {
@@ -25,7 +24,7 @@ public:
 
 private:
     rlimit m_saved{};
-    sighandler_t m_oldHandler = SIG_DFL;
+    sighandler_t m_oldHandler;
 };
 
 }  // namespace tremolex

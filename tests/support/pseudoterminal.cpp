@@ -15,22 +15,14 @@ namespace tremolex {
 
 namespace fs = std::filesystem;
 
-PseudoTerminal::PseudoTerminal() {
-    reopen();
-}
-
-PseudoTerminal::~PseudoTerminal() {
-    hangUp();
-}
-
 void PseudoTerminal::reopen() {
     hangUp();
     // Close-on-exec: a program the test starts must not keep the device alive.
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    const char* name = m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0
-                           ? ptsname(m_master)
-                           : nullptr;
-    m_slave = name != nullptr ? ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+    if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+        m_slavePath = ptsname(m_master);
+        m_slave = ::open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
     termios settings{};
     if (m_slave < 0 || tcgetattr(m_slave, &settings) != 0) {
         ADD_FAILURE() << "no pseudo-terminal: " << std::strerror(errno);
@@ -39,14 +31,11 @@ void PseudoTerminal::reopen() {
     }
     cfmakeraw(&settings);
     tcsetattr(m_slave, TCSANOW, &settings);
-    m_slavePath = name;
 }
 
 void PseudoTerminal::hangUp() {
     for (int* fd : {&m_slave, &m_master}) {
-        if (*fd >= 0) {
-            ::close(std::exchange(*fd, -1));
-        }
+        ::close(std::exchange(*fd, -1));  // nothing to close is harmless
     }
     m_slavePath.clear();
 }

@@ -12,8 +12,8 @@ namespace tremolex {
 // no line ending is translated). Closing the master is the device going away.
 class PseudoTerminal {
 public:
-    PseudoTerminal();  // opens at once; a test fails when that is impossible
-    ~PseudoTerminal();
+    PseudoTerminal() { reopen(); }  // a test fails when that is impossible
+    ~PseudoTerminal() { hangUp(); }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 

@@ -11,12 +11,7 @@ namespace tremolex {
 // after the test, so tests never see each other's values or the program's own settings.
 class TestRegistryKey {
 public:
-    TestRegistryKey() {
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        m_path = std::string("Software\\Tremolex tests\\") + test->test_suite_name() + '.' +
-                 test->name();
-        remove();
-    }
+    TestRegistryKey() { remove(); }
     ~TestRegistryKey() { remove(); }
     TestRegistryKey(const TestRegistryKey&) = delete;
     TestRegistryKey& operator=(const TestRegistryKey&) = delete;
@@ -38,7 +33,9 @@ public:
     void remove() const { RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str()); }
 
 private:
-    std::string m_path;
+    const testing::TestInfo& m_test = *testing::UnitTest::GetInstance()->current_test_info();
+    const std::string m_path =
+        std::string("Software\\Tremolex tests\\") + m_test.test_suite_name() + '.' + m_test.name();
 };
 
 }  // namespace tremolex
