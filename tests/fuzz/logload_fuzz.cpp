@@ -41,7 +41,7 @@ struct Expected {
 
 Expected expectedOf(std::string_view text) {
     Expected expected;
-    const auto line = [&](std::string_view line) {
+    const auto addLine = [&](std::string_view line) {
         if (line.size() > LogReader::kLongestLine && expected.overlongLine == 0) {
             expected.overlongLine = static_cast<std::int64_t>(expected.counts.size()) + 1;
         }
@@ -53,13 +53,13 @@ Expected expectedOf(std::string_view text) {
     std::size_t start = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
         if (text[at] == '\r' || text[at] == '\n') {
-            line(text.substr(start, at - start));
+            addLine(text.substr(start, at - start));
             at += text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 1 : 0;
             start = at + 1;
         }
     }
     if (start < text.size()) {
-        line(text.substr(start));
+        addLine(text.substr(start));
     }
     return expected;
 }
