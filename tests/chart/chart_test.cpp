@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <tuple>
 
 #include "chart/captions.h"
@@ -125,6 +127,8 @@ TEST_F(ChartTest, Captions) {
     EXPECT_EQ(scaleLabelText(-3.4f, "."), "-3.40V");
     EXPECT_EQ(scaleLabelText(0.125f, "."), "0.13V");  // halves away from zero
     EXPECT_EQ(scaleLabelText(-0.001f, "."), "0.00V");
+    EXPECT_EQ(scaleLabelText(99.994f, "."), "99.99V");
+    EXPECT_EQ(scaleLabelText(-99.995f, "."), "--V");  // rounds to 100: too wide to show
     const std::pair<std::int16_t, const char*> values[] = {
         {655, "1.600V [655]"}, {400, ".9775V [400]"}, {1023, "2.5V [1023]"},
         {0, "0V [0]"},         {40, ".0977V [40]"},   {1, ".0024V [1]"}};
@@ -132,12 +136,37 @@ TEST_F(ChartTest, Captions) {
         EXPECT_EQ(valueCaption(countToVolts(count, 1023), count).view(), caption);
     }
     const std::pair<float, const char*> elapsed[] = {
-        {0, "0 min, 0 sec"},       {59.9f, "0 min, 59 sec"},     {125, "2 min, 5 sec"},
-        {32767, "546 min, 7 sec"}, {200000, "3333 min, 20 sec"}, {-2, "0 min, 0 sec"}};
+        {0, "0 min, 0 sec"},        {59.9f, "0 min, 59 sec"},     {125, "2 min, 5 sec"},
+        {32767, "546 min, 7 sec"},  {200000, "3333 min, 20 sec"}, {-2, "0 min, 0 sec"},
+        {6e6f, "99999 min, 59 sec"}};
     for (const auto& [seconds, caption] : elapsed) {
         EXPECT_EQ(chargeTimeCaption({1000, 1000 + seconds}).view(), caption);
     }
     EXPECT_EQ(storeFullCaption(3).view(), "Store full: 3 new readings not stored");
+}
+
+// The window sizes each label for the widest of these shapes, so each caption's shape must
+// be there, and none may be wider than a caption can be.
+TEST(CaptionShapes, HoldEveryFormOfEveryCaption) {
+    const auto holds = [](const std::vector<std::string>& shapes, std::string_view caption) {
+        return std::find(shapes.begin(), shapes.end(), shapeOf(caption)) != shapes.end();
+    };
+    EXPECT_EQ(shapeOf("-1.25V [512]"), "-0.00V [000]");
+    std::set<std::string> values;
+    for (int count = -32768; count <= 32767; ++count) {
+        const auto sample = static_cast<std::int16_t>(count);
+        values.insert(shapeOf(valueCaption(countToVolts(sample, 1023), sample).view()));
+    }
+    EXPECT_EQ(valueCaptionShapes(), std::vector<std::string>(values.begin(), values.end()));
+    for (const float seconds : {0.f, 9.f, 59.f, 600.f, 36000.f, 1e9f}) {
+        EXPECT_TRUE(holds(chargeTimeCaptionShapes(), chargeTimeCaption({0, seconds}).view()));
+    }
+    for (const float volts : {-99.99f, -1.f, 0.f, 1.6f, 12.f, 1e30f}) {
+        EXPECT_TRUE(holds(scaleLabelShapes(","), scaleLabelText(volts, ",")));
+    }
+    EXPECT_EQ(storeFullCaptionShapes(),
+              (std::vector<std::string>{shapeOf(storeFullCaption(1).view()),
+                                        shapeOf(storeFullCaption(12345678901).view())}));
 }
 
 TEST_F(ChartTest, RedrawWritesTheStatusLabels) {
