@@ -109,15 +109,14 @@ StartUp measureStartUp(int runs) {
     const Desktop desktop;
     std::filesystem::remove_all(userConfigDirectory());
     mapAllPortsAway();
-    std::vector<std::string> env = desktop.env();
-    env.push_back("QT_QPA_PLATFORM=xcb");
     std::vector<double> program, empty;
     StartUp result;
     for (int run = 0; run <= runs; ++run) {
         for (const bool isProgram : {true, false}) {
             MapWatch watch(desktop.display());
             const auto started = Clock::now();
-            Process process({isProgram ? TREMOLEX_BINARY : TREMOLEX_EMPTY_WINDOW}, env);
+            const ChildProcess process(
+                desktop.command(isProgram ? TREMOLEX_BINARY : TREMOLEX_EMPTY_WINDOW), false);
             const auto mapped = watch.next(30s);
             if (!mapped) {
                 std::cerr << "no window mapped\n";
@@ -129,7 +128,7 @@ StartUp measureStartUp(int runs) {
             }
             if (!isProgram && run == runs) {
                 std::this_thread::sleep_for(1s);  // drawn and settled
-                result.emptyPeakKiB = process.usage().peakKiB;
+                result.emptyPeakKiB = usage(process.pid()).peakKiB;
             }
         }
     }
@@ -161,9 +160,9 @@ std::string lines(const std::vector<int>& counts) {
 }
 
 // Sends readings at `perSecond` for `seconds`; the CPU % the program used meanwhile.
-double cpuPercentWhileSending(RealProgram& real, const Process& program, double perSecond,
+double cpuPercentWhileSending(RealProgram& real, const ChildProcess& program, double perSecond,
                               double seconds, const std::vector<int>& counts) {
-    const Process::Usage before = program.usage();
+    const Usage before = usage(program.pid());
     const auto start = Clock::now();
     std::string pending;
     const auto after = [&](double s) {
@@ -181,7 +180,7 @@ double cpuPercentWhileSending(RealProgram& real, const Process& program, double 
         pending += '\n';
         pending.erase(0, real.device.write(pending));
     }
-    return (program.usage().cpuSeconds - before.cpuSeconds) / secondsSince(start) * 100;
+    return (usage(program.pid()).cpuSeconds - before.cpuSeconds) / secondsSince(start) * 100;
 }
 
 struct Load {
@@ -239,7 +238,7 @@ Load measureLoad(const Options& options) {
     load.slowPercent = cpuPercentWhileSending(real, *program, 10, options.phaseSeconds, tail);
     std::cerr << "400 readings a second\n";
     load.fastPercent = cpuPercentWhileSending(real, *program, 400, options.phaseSeconds, tail);
-    load.peakKiB = program->usage().peakKiB;
+    load.peakKiB = usage(program->pid()).peakKiB;
     return load;
 }
 

@@ -1,14 +1,66 @@
 #pragma once
 
+#include <QRect>
 #include <QRgb>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <vector>
 
-#include "desktop.h"
+#include "support/childprocess.h"
 #include "support/pseudoterminal.h"
 
 namespace tremolex {
+
+struct Usage {
+    double cpuSeconds = 0;  // user and system time
+    long peakKiB = 0;       // peak resident memory (VmHWM)
+};
+// What process `pid` has used so far; zeros once it has ended.
+Usage usage(pid_t pid);
+
+// A real X server of its own, for as long as this lives: bare (no window manager, Qt's own
+// style and dialogs), or a desktop as users have it: a reparenting window manager (openbox)
+// and the GTK platform theme, whose file dialogs are GTK's own.
+class Desktop {
+public:
+    enum class Session { Bare, Openbox };
+    explicit Desktop(Session session = Session::Bare);
+
+    std::string display() const { return m_display; }
+    // Runs `program` here with the session's theme, whatever desktop this process runs on.
+    std::vector<std::string> command(const std::string& program) const;
+    // Runs an X tool (xdotool, xwininfo, xprop, import) here to its end: what it printed.
+    std::string x(std::vector<std::string> args) const;
+
+    // The visible windows with exactly this title.
+    std::vector<std::string> windows(const std::string& title) const;
+    // A visible window of process `pid` with no title (an open menu, a question box), or "".
+    std::string untitled(pid_t pid) const;
+    struct Geometry {
+        int x = 0, y = 0, width = 0, height = 0;
+        bool operator==(const Geometry&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Geometry& g) {
+            return out << g.width << "x" << g.height << " at " << g.x << "," << g.y;
+        }
+    };
+    Geometry geometry(const std::string& window) const;  // the client area, on the screen
+    // The outer frame: the client area with the window manager's decorations around it.
+    Geometry frame(const std::string& window) const;
+
+    // Focuses `window` and presses `keys` (xdotool names).
+    void keys(const std::string& window, const std::vector<std::string>& keys) const;
+    // Replaces what the input line in `window` holds with `text`, then presses Return.
+    void enter(const std::string& window, const std::string& text) const;
+    // Pixels of exactly `colour` inside `area` of what `window` shows.
+    int pixels(const std::string& window, QRgb colour, const QRect& area) const;
+
+private:
+    std::unique_ptr<ChildProcess> m_server;
+    std::unique_ptr<ChildProcess> m_windowManager;  // none on a bare server
+    std::string m_display;
+};
 
 // The real program on a real X server of its own (bare or a desktop), with a pseudo-terminal
 // on port 5 as the device, seen and driven as a person would. It uses the config folder of
@@ -21,18 +73,15 @@ public:
 
     explicit RealProgram(Desktop::Session session = Desktop::Session::Bare);
 
-    std::unique_ptr<Process> start() const;
+    std::unique_ptr<ChildProcess> start() const;  // its output goes to this process's
 
     // The window with exactly this title other than `other`, waited for; "" when none came.
     std::string windowNamed(const std::string& title, const std::string& other = {}) const;
-    // Answers the dialog called `title` with `text`; false when no such dialog came.
-    bool answer(const std::string& title, const std::string& text,
-                const std::string& other = {}) const;
     // Types `path` into the desktop's (GTK's) file dialog and accepts it: the question the
     // dialog then asks, "" when it closed, nothing when it never answered.
-    std::optional<std::string> chooseFile(const Process& program, const std::string& path) const;
+    std::optional<std::string> chooseFile(pid_t program, const std::string& path) const;
     // Whether the program has seen every move and resize of its window so far.
-    bool seesItsPlace(const Process& program, const std::string& window) const;
+    bool seesItsPlace(pid_t program, const std::string& window) const;
 
     // What the window shows now, at the default 96 dpi.
     int curvePixels(const std::string& window) const;                // the chart's points
