@@ -18,19 +18,16 @@ TEST(SampleReception, ChargeTimeStaysRightAcrossMidnightsAndClockSteps) {
     ChargeTimes times;
     FakeClock clock;
     SampleReception reception{rxbuffer, store, times, clock};
-    const auto chargeTime = [&] {
-        return static_cast<double>(times.lasttime) - static_cast<double>(times.starttime);
-    };
     const double start = 80000, days = 3;
     for (int i = 0; i <= days * 144; ++i) {
         const auto now = static_cast<float>(std::fmod(start + i * 600.0, 86400.0));
         clock.script = {now, now};
         reception.receive("512\n");
-        ASSERT_NEAR(chargeTime(), i * 600.0 + 0.1, 0.05) << "sample " << i;
+        ASSERT_NEAR(times.lasttime - double{times.starttime}, i * 600.0 + 0.1, 0.05) << i;
     }
     clock.script = {static_cast<float>(start - 39600)};  // set back by less than half a day
     reception.receive("512\n");
-    EXPECT_NEAR(chargeTime(), days * 86400 - 39600 + 0.1, 0.05);
+    EXPECT_NEAR(times.lasttime - double{times.starttime}, days * 86400 - 39600 + 0.1, 0.05);
 }
 
 }  // namespace
