@@ -24,16 +24,10 @@ namespace {
 // letter, and only what can make up a decimal number kept (no hexadecimal, infinity or
 // NaN words); strtod then takes the leading number.
 double referenceNumber(std::string_view text) {
-    std::string number;
-    for (const char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n') {
-            continue;
-        }
-        if (c == '\0' || std::strchr("0123456789.+-eEdD", c) == nullptr) {
-            break;
-        }
-        number += c == 'd' || c == 'D' ? 'e' : c;
-    }
+    std::string number(text.substr(0, text.find_first_not_of(" \t\n0123456789.+-eEdD")));
+    std::erase_if(number, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
+    std::ranges::replace_if(
+        number, [](char c) { return c == 'd' || c == 'D'; }, 'e');
     return std::strtod(number.c_str(), nullptr);
 }
 

@@ -27,13 +27,10 @@ namespace {
 // The count a line (line feed removed) stands for: spaces around a number written
 // exactly as printf("%d") writes it, in -32768..32767. Longer lines are dropped whole.
 std::optional<std::int16_t> countOf(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(' ');
-    if (line.size() > 4096 || first == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const std::string number(line.substr(first, line.find_last_not_of(' ') - first + 1));
+    const std::size_t first = std::min(line.find_first_not_of(' '), line.size());
+    const std::string number(line.substr(first, line.find_last_not_of(' ') + 1 - first));
     const long long value = std::strtoll(number.c_str(), nullptr, 10);
-    if (std::to_string(value) != number || value < -32768 || value > 32767) {
+    if (line.size() > 4096 || std::to_string(value) != number || value < -32768 || value > 32767) {
         return std::nullopt;
     }
     return static_cast<std::int16_t>(value);
@@ -52,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::all_of(sizes.begin(), sizes.end(), [](std::size_t s) { return s == 0; })) {
         sizes = {0, std::string_view::npos};  // one empty event, then the rest
     }
-    std::string_view rest(reinterpret_cast<const char*>(data), size);
-    rest.remove_prefix(std::min<std::size_t>(2 + sizeCount, size));
+    std::string_view rest = std::string_view(reinterpret_cast<const char*>(data), size)
+                                .substr(std::min<std::size_t>(2 + sizeCount, size));
 
     // Made once and copied: making, clearing and filling a store take a while under the
     // sanitizers.
@@ -89,16 +86,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::copy_n(rest.data(), length, chunk.get());
         rest.remove_prefix(length);
         reception.receive({chunk.get(), length});
-        for (const char c : std::string_view(chunk.get(), length)) {
-            if (c != '\n') {
-                partial += c;
-                continue;
-            }
-            if (const auto count = countOf(partial)) {
+        partial.append(chunk.get(), length);
+        std::size_t start = 0;
+        for (std::size_t end; (end = partial.find('\n', start)) != partial.npos; start = end + 1) {
+            if (const auto count = countOf(std::string_view(partial).substr(start, end - start))) {
                 counts.push_back(*count);
             }
-            partial.clear();
         }
+        partial.erase(0, start);
 
         const auto total = prefilled + static_cast<std::int64_t>(counts.size());
         const std::int64_t stored = std::min<std::int64_t>(total, SampleStore::kCapacity);
@@ -108,11 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        counts[static_cast<std::size_t>(checked - prefilled)]);
         }
 
-        if (partial.size() <= RxBuffer::kCapacity) {
-            FUZZ_CHECK(!rxbuffer.overlong() && rxbuffer.text() == partial);
-        } else {
-            FUZZ_CHECK(rxbuffer.overlong() && rxbuffer.text().empty());
-        }
+        const bool overlong = partial.size() > RxBuffer::kCapacity;
+        FUZZ_CHECK(rxbuffer.overlong() == overlong && rxbuffer.text() == (overlong ? "" : partial));
 
         // One clock reading per stored sample and one more for the start of a capture,
         // which a store already holding samples (a loaded log) does not begin.

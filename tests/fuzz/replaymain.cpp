@@ -5,14 +5,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "fuzzcheck.h"
+#include "support/files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -29,9 +28,7 @@ int main(int argc, char** argv) {
     std::sort(inputs.begin(), inputs.end());
     for (const std::filesystem::path& path : inputs) {
         std::fprintf(stderr, "%s\n", path.string().c_str());
-        std::ifstream file(path, std::ios::binary);
-        FUZZ_CHECK(file.is_open());
-        const std::string bytes{std::istreambuf_iterator<char>(file), {}};
+        const std::string bytes = tremolex::contentOf(path);
         // A buffer of the input's size, as libFuzzer gives, so reading past it is caught.
         const auto input = std::make_unique<std::uint8_t[]>(bytes.size());
         std::copy(bytes.begin(), bytes.end(), input.get());
