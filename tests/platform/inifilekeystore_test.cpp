@@ -9,7 +9,6 @@
 #include "support/files.h"
 
 namespace tremolex {
-namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
@@ -60,13 +59,11 @@ TEST_F(IniFileKeyStoreTest, ReadsAndWritesAFileEditedByHand) {
     EXPECT_EQ(read("Last Path"), "C:\\data\\");
     EXPECT_EQ(read("broken line"), std::nullopt);
 
-    ASSERT_TRUE(write("Range", ".5"));
-    ASSERT_TRUE(write("Window Left", "7"));
+    ASSERT_TRUE(write("Range", ".5") && write("Window Left", "7"));
     EXPECT_TRUE(fs::is_symlink(file));
     EXPECT_EQ(contentOf(target),
               "# my bench\n[Tremolex]\nRange=.5\nbroken line\nSerial Port Number=5\n"
               "Serial Port Number=6\nLast Path=C:\\data\\\nWindow Left=7\n");
 }
 
-}  // namespace
 }  // namespace tremolex

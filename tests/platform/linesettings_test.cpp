@@ -5,7 +5,6 @@
 #include <string_view>
 
 namespace tremolex {
-namespace {
 
 using namespace std::string_view_literals;
 using P = LineSettings::Parity;
@@ -28,5 +27,4 @@ TEST(LineSettings, ReadsEveryFieldAndRefusesAnythingElse) {
     }
 }
 
-}  // namespace
 }  // namespace tremolex

@@ -10,7 +10,6 @@
 #include "support/pseudoterminal.h"
 
 namespace tremolex {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -59,5 +58,4 @@ TEST(PortDevice, NumbersNameTheTablesDeviceUnlessAnEntryDecides) {
     fs::permissions(portsDirectory(), fs::perms::owner_all);  // so it can be removed
 }
 
-}  // namespace
 }  // namespace tremolex

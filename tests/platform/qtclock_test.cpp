@@ -5,7 +5,6 @@
 #include <QTime>
 
 namespace tremolex {
-namespace {
 
 TEST(QtClock, GivesTheLocalTimeOfDay) {
     QtClock clock;
@@ -17,5 +16,4 @@ TEST(QtClock, GivesTheLocalTimeOfDay) {
     EXPECT_TRUE(after < before || (t >= before - 0.01 && t <= after + 0.01)) << t;
 }
 
-}  // namespace
 }  // namespace tremolex

@@ -15,28 +15,18 @@
 #include "support/pseudoterminal.h"
 
 namespace tremolex {
-namespace {
 
 namespace fs = std::filesystem;
 using Failure = CommPort::Failure;
-
-class QtCommPortTest : public testing::Test {
-protected:
-    QtCommPortTest() {
-        fs::remove_all(portsDirectory());
-        mapAllPortsAway();
-        port.setSettings("19200,n,8,1");
-    }
-
-    PseudoTerminal device;
-    QtCommPort port;
-};
 
 // Bad numbers and settings are refused without touching the device, a working one that
 // would open. A device that is missing fails; one that is no terminal fails in the
 // system's words. Qt says "permission error" both for a device another program holds and
 // for one the user may not open: the device node's permissions tell them apart.
-TEST_F(QtCommPortTest, OpeningFailsSayingWhy) {
+TEST(QtCommPort, OpeningFailsSayingWhy) {
+    PseudoTerminal device;
+    QtCommPort port;
+    mapAllPortsAway();
     const fs::path missing = fs::read_symlink(portsDirectory() / "com6");  // mapAllPortsAway
     for (const int n : {0, 256, 7}) {
         mapPort(n, device.slavePath());
@@ -55,10 +45,9 @@ TEST_F(QtCommPortTest, OpeningFailsSayingWhy) {
     for (const auto& [number, failure, path] : cases) {
         port.setCommPort(number);
         const auto result = port.open();
-        EXPECT_EQ(result.failure, failure) << number;
-        EXPECT_EQ(result.device, path) << number;
-        EXPECT_EQ(result.detail.empty(), failure != Failure::Other) << number;
-        EXPECT_FALSE(port.isOpen()) << number;
+        EXPECT_EQ(std::tuple(result.failure, result.device, result.detail.empty(), port.isOpen()),
+                  std::tuple(failure, path, failure != Failure::Other, false))
+            << number;
     }
     other.close();
     if (geteuid() == 0) {
@@ -74,7 +63,10 @@ TEST_F(QtCommPortTest, OpeningFailsSayingWhy) {
 // Every byte comes through as it is, also text that came in just before the device went
 // away: it is handed over before the loss is told, so the capture keeps it, and the port
 // is closed by then. (The receive path's own tests take the device away and back often.)
-TEST_F(QtCommPortTest, DeviceGoingAwayHandsOverWhatCameAndClosesThePort) {
+TEST(QtCommPort, DeviceGoingAwayHandsOverWhatCameAndClosesThePort) {
+    PseudoTerminal device;
+    QtCommPort port;
+    port.setSettings("19200,n,8,1");
     mapPort(255, device.slavePath());
     port.setCommPort(255);
     const auto result = port.open();
@@ -95,5 +87,4 @@ TEST_F(QtCommPortTest, DeviceGoingAwayHandsOverWhatCameAndClosesThePort) {
     EXPECT_EQ(openWhenLost, false);
 }
 
-}  // namespace
 }  // namespace tremolex

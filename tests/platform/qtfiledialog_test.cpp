@@ -7,7 +7,6 @@
 #include <filesystem>
 
 namespace tremolex {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -15,8 +14,7 @@ namespace fs = std::filesystem;
 // documents folder, else home (an installed program's folder cannot be written).
 TEST(QtFileDialog, OpensInTheDocumentsFolderWhenTheRememberedOneCannotBeUsed) {
     const fs::path home = QDir::homePath().toStdString();
-    const fs::path documents = home / "Documents";
-    const fs::path readOnly = home / "readonly";
+    const fs::path documents = home / "Documents", readOnly = home / "readonly";
     fs::create_directories(readOnly);
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
     const auto start = [](const fs::path& folder, QFileDialog::AcceptMode mode) {
@@ -34,9 +32,6 @@ TEST(QtFileDialog, OpensInTheDocumentsFolderWhenTheRememberedOneCannotBeUsed) {
         EXPECT_EQ(start(readOnly, AcceptSave), documents);
     }
     fs::remove_all(documents);
-    fs::permissions(readOnly, fs::perms::owner_all);
-    fs::remove_all(readOnly);
 }
 
-}  // namespace
 }  // namespace tremolex

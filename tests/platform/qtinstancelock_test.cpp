@@ -7,7 +7,6 @@
 #include <QFile>
 
 namespace tremolex {
-namespace {
 
 // A copy that crashed or was killed left its lock file behind. (A live one keeps the lock:
 // the window's and the real program's tests start a second copy.)
@@ -32,5 +31,4 @@ TEST(QtInstanceLock, LockThatCannotBeMadeDoesNotStopTheProgram) {
     EXPECT_TRUE(QtInstanceLock(notAFolder + "/Bramwick Tremolex.lock").tryLock());
 }
 
-}  // namespace
 }  // namespace tremolex

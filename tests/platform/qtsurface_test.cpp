@@ -9,7 +9,6 @@
 #include <tuple>
 
 namespace tremolex {
-namespace {
 
 // A chart of 460 by 372 pixels (the default window's chart) in the chart's coordinates.
 class QtSurfaceTest : public testing::Test {
@@ -20,12 +19,6 @@ protected:
         surface.setScaleHeight(-1003);
         surface.setScaleLeft(-1);
         surface.setScaleTop(1000);
-    }
-    // The pixel that holds logical point (x, y).
-    QRgb pixelAt(double x, double y) const {
-        const int px = static_cast<int>(std::floor((x + 1) * 460 / 1003));
-        const int py = static_cast<int>(std::floor((y - 1000) * 372 / -1003));
-        return surface.image().pixel(px, py);
     }
 
     QtSurface surface;
@@ -51,12 +44,13 @@ TEST_F(QtSurfaceTest, DrawsWhereTheScaleSaysAndClipsTheRest) {
     surface.Line(0, 1000, 1000, 1000, rgb(255, 0, 0));
     surface.Line(-1e30f, 500, 1e30f, 500, rgb(255, 255, 255));
     surface.PSet(5, 637, rgb(0, 255, 0));
-    const std::tuple<double, double, QRgb> pixels[] = {
-        {0, 250, qRgb(0, 0, 255)},      {500, 1000, qRgb(255, 0, 0)},
-        {5, 637, qRgb(0, 255, 0)},      {250, 400, qRgb(0, 0, 0)},
-        {-1, 500, qRgb(255, 255, 255)}, {1001.9, 500, qRgb(255, 255, 255)}};
+    // Point (x, y) lies in pixel (floor((x + 1) * 460 / 1003), floor((1000 - y) * 372 / 1003)).
+    const std::tuple<int, int, QRgb> pixels[] = {
+        {0, 278, qRgb(0, 0, 255)},     {229, 0, qRgb(255, 0, 0)},         // (0, 250), (500, 1000)
+        {2, 134, qRgb(0, 255, 0)},     {115, 222, qRgb(0, 0, 0)},         // (5, 637), (250, 400)
+        {0, 185, qRgb(255, 255, 255)}, {459, 185, qRgb(255, 255, 255)}};  // (-1 and 1001.9, 500)
     for (const auto& [x, y, colour] : pixels) {
-        EXPECT_EQ(pixelAt(x, y), colour) << x << ", " << y;
+        EXPECT_EQ(surface.image().pixel(x, y), colour) << x << ", " << y;
     }
 }
 
@@ -82,5 +76,4 @@ TEST_F(QtSurfaceTest, SeriesColoursTheSamePixelsAsSinglePoints) {
     }
 }
 
-}  // namespace
 }  // namespace tremolex

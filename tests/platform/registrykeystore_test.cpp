@@ -8,7 +8,6 @@
 #include "support/registry.h"
 
 namespace tremolex {
-namespace {
 
 // A value's type and raw data, as another program sees them.
 using Value = std::pair<DWORD, std::vector<char>>;
@@ -74,5 +73,4 @@ TEST_F(RegistryKeyStoreTest, TextBeyondAsciiIsStoredInTheCodePage) {
     EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\");
 }
 
-}  // namespace
 }  // namespace tremolex

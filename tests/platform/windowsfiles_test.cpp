@@ -5,7 +5,6 @@
 #include "platform/files.h"
 
 namespace tremolex {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -23,5 +22,4 @@ TEST(WindowsFiles, FailedReplaceLeavesNothingAndADeviceIsNoFile) {
     fs::remove_all(folder);
 }
 
-}  // namespace
 }  // namespace tremolex

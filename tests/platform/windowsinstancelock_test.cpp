@@ -7,7 +7,6 @@
 #include <string>
 
 namespace tremolex {
-namespace {
 
 TEST(WindowsInstanceLock, SecondCopyIsRefusedUntilTheFirstEnds) {
     const std::string name = "Local\\Tremolex test " + std::to_string(GetCurrentProcessId());
@@ -19,5 +18,4 @@ TEST(WindowsInstanceLock, SecondCopyIsRefusedUntilTheFirstEnds) {
     EXPECT_TRUE(second.tryLock());
 }
 
-}  // namespace
 }  // namespace tremolex

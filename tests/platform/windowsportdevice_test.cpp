@@ -1,23 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <iterator>
+#include <string>
+#include <tuple>
 
 #include "platform/windows/portdevice.h"
 
 namespace tremolex {
-namespace {
 
 TEST(WindowsPortDevice, PortNIsComNWithTheDeviceNamespaceFromCom10On) {
-    const int ports[] = {1, 9, 10, 255, 0, 256};
-    const char* const names[] = {"COM1", "COM9", "COM10", "COM255", "", ""};
-    const char* const paths[] = {"COM1", "COM9", "\\\\.\\COM10", "\\\\.\\COM255", "", ""};
-    for (std::size_t i = 0; i < std::size(ports); ++i) {
-        const PortDevice device = portDevice(ports[i]);
-        EXPECT_EQ(device.name, names[i]) << ports[i];
-        EXPECT_EQ(device.path, paths[i]) << ports[i];
-        EXPECT_TRUE(!device.name.empty() || !device.present) << ports[i];
+    const std::tuple<int, std::string, std::string> cases[] = {
+        {0, "", ""},   {1, "COM1", "COM1"},           {9, "COM9", "COM9"},
+        {256, "", ""}, {10, "COM10", "\\\\.\\COM10"}, {255, "COM255", "\\\\.\\COM255"}};
+    for (const auto& [port, name, path] : cases) {
+        const PortDevice device = portDevice(port);
+        EXPECT_EQ(std::tie(device.name, device.path), std::tie(name, path)) << port;
+        EXPECT_TRUE(!name.empty() || !device.present) << port;
     }
 }
 
-}  // namespace
 }  // namespace tremolex
