@@ -164,6 +164,10 @@ const DamagedSettings kCases[] = {
     {"BinaryGarbageAroundValues",
      [](const fs::path& file) { writeFile(file, garbage(8192) + kUserLines + garbage(100)); },
      kUserLinesKept, true, "1.30V", "/bench/logs/"},
+    // Infinite as single precision: the default width.
+    {"RangeBeyondSinglePrecision",
+     [](const fs::path& file) { writeFile(file, "Range=1e40\n"); },
+     {"Range=1e40"}},
     // A range this wide puts every scale label beyond what a label shows.
     {"ValuesOf100KBAndNumbersNotFiniteOrHuge",
      [](const fs::path& file) {
