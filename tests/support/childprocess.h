@@ -8,14 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace tremolex {
 
@@ -47,11 +46,8 @@ public:
             posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
             posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
         }
-        std::vector<char*> args;
-        for (std::string& arg : argv) {
-            args.push_back(arg.data());
-        }
-        args.push_back(nullptr);
+        std::vector<char*> args(argv.size() + 1);  // ends in a null pointer
+        std::ranges::transform(argv, args.begin(), [](std::string& arg) { return arg.data(); });
         m_ended = posix_spawnp(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0;
         EXPECT_FALSE(m_ended) << "cannot start " << argv[0];
         posix_spawn_file_actions_destroy(&actions);
@@ -83,11 +79,9 @@ public:
     // still runs after `timeout`.
     std::optional<int> wait(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
         const auto reaped = [&] {
-            m_ended = m_ended || ::waitpid(m_pid, &m_status, WNOHANG) > 0;
-            return m_ended;
+            return m_ended = m_ended || ::waitpid(m_pid, &m_status, WNOHANG) > 0;
         };
-        eventually(reaped, timeout);
-        if (!m_ended) {
+        if (!eventually(reaped, timeout)) {
             return std::nullopt;
         }
         return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : 128 + WTERMSIG(m_status);
@@ -98,13 +92,11 @@ public:
     std::optional<std::string> readLine() {
         std::string line;
         pollfd entry{m_out, POLLIN, 0};
-        for (char c = 0; ::poll(&entry, 1, 10'000) > 0 && ::read(m_out, &c, 1) == 1;) {
-            if (c == '\n') {
-                return line;
-            }
+        char c = 0;
+        while (::poll(&entry, 1, 10'000) > 0 && ::read(m_out, &c, 1) == 1 && c != '\n') {
             line += c;
         }
-        return std::nullopt;
+        return c == '\n' ? std::optional(line) : std::nullopt;
     }
     // Its standard output or error from here to its end: waits for the program to close it.
     std::string output() { return rest(m_out); }
@@ -122,9 +114,7 @@ private:
 
     pid_t m_pid = -1;
     bool m_ended = false;  // reaped, or never started
-    int m_status = 0;
-    int m_out = -1;
-    int m_err = -1;
+    int m_status = 0, m_out = -1, m_err = -1;
 };
 
 }  // namespace tremolex

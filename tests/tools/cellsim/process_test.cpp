@@ -17,45 +17,25 @@ fs::path entry(int port) {
     return portsDirectory() / ("com" + std::to_string(port));
 }
 
-struct Received {
+// Reads the port as the program does, until `lines` lines came or the line hung up; then
+// "hung up" ends the text.
+std::string readPort(int port, long lines) {
     std::string text;
-    bool hungUp = false;
-};
-
-// Reads the port as the program does, until `lines` lines came or the line hung up.
-Received readPort(int port, long lines) {
-    Received received;
     const int fd = ::open(entry(port).c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-    received.hungUp = fd < 0;
+    bool hungUp = fd < 0;
     eventually([&] {
         char buffer[256];
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        received.hungUp = received.hungUp || n == 0 || (n < 0 && errno != EAGAIN);
-        received.text.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
-        return received.hungUp || std::ranges::count(received.text, '\n') >= lines;
+        hungUp = hungUp || n == 0 || (n < 0 && errno != EAGAIN);
+        text.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+        return hungUp || std::ranges::count(text, '\n') >= lines;
     });
     ::close(fd);
-    return received;
+    return hungUp ? text + "hung up" : text;
 }
 
-// The first n readings of the ramp profile.
-std::string ramp(int n) {
-    std::string text;
-    for (int count = 0; count < n; ++count) {
-        text += std::to_string(count) + "\n";
-    }
-    return text;
-}
-
-class CellsimProcess : public testing::Test {
-protected:
+struct CellsimProcess : testing::Test {
     CellsimProcess() { fs::remove_all(portsDirectory()); }
-    ~CellsimProcess() override { fs::remove_all(portsDirectory()); }
-
-    static ChildProcess cellsim(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), CELLSIM_PATH);
-        return ChildProcess(arguments);
-    }
 };
 
 class StopSignal : public CellsimProcess, public testing::WithParamInterface<int> {};
@@ -65,9 +45,9 @@ TEST_P(StopSignal, RemovesTheLinkItMade) {
     fs::create_directories(portsDirectory());
     fs::create_symlink("/dev/ttyUSB0", entry(12));
     fs::create_symlink("/absent", entry(11));
-    auto process = cellsim({"--port", "auto", "--profile", "ramp", "--speed", "1000"});
+    ChildProcess process({CELLSIM_PATH, "--port", "auto", "--profile", "ramp", "--speed", "1000"});
     ASSERT_EQ(process.readLine(), "10");  // once the link is there
-    EXPECT_TRUE(readPort(10, 5).text.starts_with(ramp(5)));
+    EXPECT_TRUE(readPort(10, 5).starts_with("0\n1\n2\n3\n4\n"));
     process.signal(GetParam());
     EXPECT_EQ(process.wait(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(entry(10))));
@@ -79,12 +59,14 @@ INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, testing::Values(SIGTERM, SIGINT, S
 // Makes the ports folder too. Closing the terminal throws away what was not read yet: the
 // last readings must reach the program before the device goes.
 TEST_F(CellsimProcess, DeliversEveryReadingOfACountThenEnds) {
-    auto process =
-        cellsim({"--port", "9", "--profile", "ramp", "--speed", "1000", "--count", "300"});
+    ChildProcess process(
+        {CELLSIM_PATH, "--port", "9", "--profile", "ramp", "--speed", "1000", "--count", "300"});
     ASSERT_EQ(process.readLine(), "9");
-    const Received received = readPort(9, 301);
-    EXPECT_EQ(received.text, ramp(300));
-    EXPECT_TRUE(received.hungUp);
+    std::string ramp;  // its count is the second since the start
+    for (int count = 0; count < 300; ++count) {
+        ramp += std::to_string(count) + "\n";
+    }
+    EXPECT_EQ(readPort(9, 301), ramp + "hung up");
     EXPECT_EQ(process.wait(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(entry(9))));
 }
@@ -95,11 +77,11 @@ TEST_F(CellsimProcess, RefusalsSayWhyAndTouchNoEntry) {
         fs::create_symlink(n == 4 ? "/dev/serial/by-id/usb-logger" : "/absent", entry(n));
     }
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
-        {{"--port", "4"}, 3, "port 4 is taken"},
-        {{"--port", "auto"}, 3, "no free port"},
-        {{"--port", "13", "--speed", "fast"}, 2, "--speed"}};
+        {{CELLSIM_PATH, "--port", "4"}, 3, "port 4 is taken"},
+        {{CELLSIM_PATH, "--port", "auto"}, 3, "no free port"},
+        {{CELLSIM_PATH, "--port", "13", "--speed", "fast"}, 2, "--speed"}};
     for (const auto& [arguments, status, says] : cases) {
-        auto process = cellsim(arguments);
+        ChildProcess process(arguments);
         EXPECT_EQ(process.wait(), status) << says;
         EXPECT_NE(process.errors().find(says), std::string::npos);
     }
