@@ -2,9 +2,8 @@
 
 #include <QRect>
 #include <QRgb>
+#include <array>
 #include <memory>
-#include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -38,14 +37,8 @@ public:
     std::vector<std::string> windows(const std::string& title) const;
     // A visible window of process `pid` with no title (an open menu, a question box), or "".
     std::string untitled(pid_t pid) const;
-    struct Geometry {
-        int x = 0, y = 0, width = 0, height = 0;
-        bool operator==(const Geometry&) const = default;
-        friend std::ostream& operator<<(std::ostream& out, const Geometry& g) {
-            return out << g.width << "x" << g.height << " at " << g.x << "," << g.y;
-        }
-    };
-    Geometry geometry(const std::string& window) const;  // the client area, on the screen
+    using Geometry = std::array<int, 4>;                 // x, y, width and height on the screen
+    Geometry geometry(const std::string& window) const;  // the client area
     // The outer frame: the client area with the window manager's decorations around it.
     Geometry frame(const std::string& window) const;
 
@@ -73,20 +66,27 @@ public:
 
     explicit RealProgram(Desktop::Session session = Desktop::Session::Bare);
 
-    std::unique_ptr<ChildProcess> start() const;  // its output goes to this process's
+    std::unique_ptr<ChildProcess> start() const {  // its output goes to this process's
+        return std::make_unique<ChildProcess>(desktop.command(TREMOLEX_BINARY), false);
+    }
 
     // The window with exactly this title other than `other`, waited for; "" when none came.
     std::string windowNamed(const std::string& title, const std::string& other = {}) const;
-    // Types `path` into the desktop's (GTK's) file dialog and accepts it: the question the
-    // dialog then asks, "" when it closed, nothing when it never answered.
-    std::optional<std::string> chooseFile(pid_t program, const std::string& path) const;
-    // Whether the program has seen every move and resize of its window so far.
-    bool seesItsPlace(pid_t program, const std::string& window) const;
 
-    // What the window shows now, at the default 96 dpi.
-    int curvePixels(const std::string& window) const;                // the chart's points
-    int statusPixels(const std::string& window, QRgb colour) const;  // the port status label
-    bool storeFullShown(const std::string& window) const;
+    // What the window shows now, at the default 96 dpi. The chart's points lie below the
+    // status row and right of the scale labels.
+    int curvePixels(const std::string& window) const {
+        return desktop.pixels(window, kLightGreen, QRect(62, 110, 10000, 10000));
+    }
+    // The port status label, in the row of status labels right of the value and time.
+    int statusPixels(const std::string& window, QRgb colour) const {
+        return desktop.pixels(window, colour, QRect(300, 0, 10000, 95));
+    }
+    // The store-full label spans the chart's width above it; left of the port status label
+    // only it can be light red.
+    bool storeFullShown(const std::string& window) const {
+        return desktop.pixels(window, kLightRed, QRect(0, 0, 300, 130)) > 1000;
+    }
 
     Desktop desktop;
     PseudoTerminal device;

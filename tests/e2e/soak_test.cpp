@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <iostream>
 #include <random>
+#include <string>
 #include <thread>
+#include <utility>
 
 #include "pacer.h"
 #include "realprogram.h"
@@ -19,16 +21,12 @@ using namespace std::chrono_literals;
 
 constexpr int kCapacity = 100000;  // readings the program keeps
 
-struct Capture {
-    const char* name;
-    int baud;
-    int readings;  // beyond the store's capacity: some are turned away
-};
-
-class Soak : public testing::TestWithParam<Capture>, protected RealProgram {};
+// At a line speed (baud), a number of readings; beyond the store's capacity some are turned
+// away.
+class Soak : public testing::TestWithParam<std::pair<int, int>>, protected RealProgram {};
 
 TEST_P(Soak, EveryReadingArrivesUnchanged) {
-    const Capture capture = GetParam();
+    const auto [baud, readings] = GetParam();
     const auto program = start();
     const std::string window = windowNamed("Bramwick Tremolex");
     ASSERT_TRUE(eventually([&] { return statusPixels(window, kLightGreen) > 500; }));
@@ -38,7 +36,7 @@ TEST_P(Soak, EveryReadingArrivesUnchanged) {
     std::mt19937 random(20240611);
     std::uniform_int_distribution<int> count(0, 1023);
     std::string stream, expected;
-    for (int i = 0; i < capture.readings; ++i) {
+    for (int i = 0; i < readings; ++i) {
         const std::string reading = std::to_string(count(random));
         stream += reading + "\n";
         expected += i < kCapacity ? reading + "\r\n" : "";
@@ -52,7 +50,7 @@ TEST_P(Soak, EveryReadingArrivesUnchanged) {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     };
     std::thread writer([&] {
-        cellsim::Pacer line({.baud = capture.baud});
+        cellsim::Pacer line({.baud = baud});
         while (sent < stream.size()) {
             std::this_thread::sleep_for(
                 std::chrono::duration<double>(line.lineFreeAt() - seconds()));
@@ -71,9 +69,8 @@ TEST_P(Soak, EveryReadingArrivesUnchanged) {
     const double took = seconds();
     ASSERT_TRUE(eventually([&] { return device.unread() == 0; }, 30s))
         << "the program stopped reading";
-    const bool fills = capture.readings > kCapacity;
-    EXPECT_TRUE(eventually([&] { return storeFullShown(window) == fills; }))
-        << (fills ? "no store-full notice" : "a store-full notice");
+    EXPECT_TRUE(eventually([&] { return storeFullShown(window) == (readings > kCapacity); }))
+        << "store-full notice wrong after " << readings << " readings";
 
     const std::string log = std::string(std::getenv("HOME")) + "/soak.log";
     desktop.keys(window, {"alt+f", "Return"});  // Save Graph, in Qt's own dialog
@@ -87,16 +84,16 @@ TEST_P(Soak, EveryReadingArrivesUnchanged) {
         << "; saved " << std::count(saved.begin(), saved.end(), '\n');
 
     const Usage used = usage(program->pid());
-    std::cout << "[   SOAK   ] " << capture.readings << " readings at " << capture.baud
-              << " baud in " << took << " s: program CPU " << used.cpuSeconds << " s, peak memory "
-              << used.peakKiB / 1024 << " MiB\n";
+    std::cout << "[   SOAK   ] " << readings << " readings at " << baud << " baud in " << took
+              << " s: program CPU " << used.cpuSeconds << " s, peak memory " << used.peakKiB / 1024
+              << " MiB\n";
     EXPECT_LT(used.peakKiB, 2L * 1024 * 1024);  // runaway growth, far above any real use
 }
 
 INSTANTIATE_TEST_SUITE_P(LineSpeeds, Soak,
-                         testing::Values(Capture{"FullStoreAt115200", 115200, kCapacity + 200},
-                                         Capture{"ShortAt19200", 19200, 10000}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testing::Values(std::pair{115200, kCapacity + 200},
+                                         std::pair{19200, 10000}),
+                         [](const auto& info) { return "At" + std::to_string(info.param.first); });
 
 }  // namespace
 }  // namespace tremolex
