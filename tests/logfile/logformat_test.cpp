@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace tremolex {
 namespace {
 
@@ -13,15 +11,24 @@ TEST(LogFormat, WritesOneCountPerLineAndReadsItBack) {
     const std::int16_t extremes[] = {512, -32768, 32767};
     EXPECT_EQ(formatLog(extremes), "512\r\n-32768\r\n32767\r\n");
     EXPECT_EQ(formatLog({}), "");
-    std::mt19937 random(5);
     std::vector<std::int16_t> counts(10000);
-    for (std::int16_t& count : counts) {
-        count = static_cast<std::int16_t>(random());
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        counts[i] = static_cast<std::int16_t>(i * 7919);  // spread over the whole range
     }
     LogReader reader(counts.size());
     reader.feed(formatLog(counts));
     reader.finish();
     EXPECT_EQ(reader.counts(), counts);
+}
+
+// The first line too long for a graph log ends the reading, in whatever piece a later one is.
+TEST(LogFormat, ReadingStopsAtTheFirstOverlongLine) {
+    LogReader reader(10);
+    const std::string overlong(LogReader::kLongestLine + 1, '7');
+    reader.feed(overlong + "\r\n");
+    reader.feed("5\r\n" + overlong + "\r\n");
+    EXPECT_EQ(reader.overlongLine(), 1);  // and nothing of the second piece was read
+    EXPECT_TRUE(reader.counts().empty());
 }
 
 }  // namespace
