@@ -29,6 +29,7 @@ constexpr Color kLightGreen = rgb(192, 255, 192);
 constexpr Color kDarkBlue = rgb(0, 0, 64);
 constexpr Color kLightRed = rgb(255, 192, 192);
 constexpr std::chrono::milliseconds kTimer1Interval{1000};
+constexpr std::string_view kScaleLabelUnset = "xxxxxx";  // until the first showscale
 
 QColor qColor(Color color) {
     return QColor(redOf(color), greenOf(color), blueOf(color));
@@ -96,7 +97,7 @@ void Form1::buildControls() {
                                 static_cast<float>(1260 + (7 - k) * 240), 495, 255);
         lab->setForeColor(kLightGreen);
         lab->setBackColor(kBlack);
-        lab->setCaption("xxxxxx");
+        lab->setCaption(kScaleLabelUnset);
         m_labs[static_cast<std::size_t>(k - 1)] = lab;
     }
     const std::tuple<const char*, const char*, float, float> captions[] = {
@@ -126,7 +127,7 @@ void Form1::buildControls() {
     m_labtime->fitCaptions(chargeTimeCaptionShapes(), Growth::RightAndDown);
     m_labstorefull->fitCaptions(storeFullCaptionShapes(), Growth::RightAndDown);
     std::vector<std::string> scaleTexts = scaleLabelShapes(m_services.decimalSeparator);
-    scaleTexts.emplace_back("xxxxxx");
+    scaleTexts.emplace_back(kScaleLabelUnset);
     for (QtLabel* lab : m_labs) {
         lab->fitCaptions(scaleTexts, Growth::LeftAndBothWays);
     }

@@ -31,8 +31,12 @@ std::int32_t portNumberOf(std::string_view text) {
 
 constexpr std::int32_t kHighestPort = 255;
 
+std::string portName(std::int32_t port) {
+    return "Serial port " + numtext(port);
+}
+
 std::string statusCaption(std::int32_t port, bool ready) {
-    return "Serial port " + numtext(port) + (ready ? " ready" : " error!");
+    return portName(port) + (ready ? " ready" : " error!");
 }
 
 std::string reasonText(const CommPort::OpenResult& result) {
@@ -85,7 +89,7 @@ void PortConnection::openport() {
 }
 
 void PortConnection::showOutcome(const CommPort::OpenResult& result) {
-    const std::string port = "Serial port " + numtext(m_fields.portnum);
+    const std::string port = portName(m_fields.portnum);
     m_label.setCaption(statusCaption(m_fields.portnum, result.ok()));
     m_label.setBackColor(result.ok() ? kReadyColor : kErrorColor);
     std::string tip = result.device.empty() ? port + ": no device" : port + ": " + result.device;
@@ -130,7 +134,7 @@ void PortConnection::portLost() {
     CommPort::OpenResult lost;
     lost.failure = CommPort::Failure::NotFound;
     showOutcome(lost);
-    m_label.setToolTip("Serial port " + numtext(m_fields.portnum) +
+    m_label.setToolTip(portName(m_fields.portnum) +
                        ": the device went away; trying again every few seconds");
     m_retryTimer.start(kRetryInterval, [this] {
         openport();
@@ -140,9 +144,10 @@ void PortConnection::portLost() {
     });
 }
 
+// One port of each length of number: the label counts any digit as its widest.
 std::vector<std::string> PortConnection::statusCaptions() {
     std::vector<std::string> captions;
-    for (std::int32_t port = 1; port <= kHighestPort; ++port) {
+    for (std::int32_t port = 1; port <= kHighestPort; port *= 10) {
         captions.push_back(statusCaption(port, true));
         captions.push_back(statusCaption(port, false));
     }

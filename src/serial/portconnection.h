@@ -48,7 +48,8 @@ public:
     // again every few seconds until it opens or the user chooses a port.
     void portLost();
 
-    // Every caption of the status label for the ports a device can be on (1..255).
+    // The captions of the status label, ready and error, for one port of each length of
+    // number a device's port can have (1..255): the window sizes the label from them.
     static std::vector<std::string> statusCaptions();
 
 private:
