@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/state/samplestore.h"
+#include "state/samplestore.h"
 #include "logfile/logformat.h"
 #include "platform/files.h"
 

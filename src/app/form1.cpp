@@ -1,17 +1,11 @@
 #include "app/form1.h"
 
-#include <QCloseEvent>
-#include <QGuiApplication>
-#include <QMenuBar>
-#include <QScreen>
 #include <cmath>
 
+#include "app/apppath.h"
 #include "app/formlayout.h"
-#include "app/state/apppath.h"
 #include "app/windowgeometry.h"
 #include "chart/captions.h"
-#include "platform/qt/qtdialogs.h"
-#include "platform/qt/qtfiledialog.h"
 #include "settings/numtext.h"
 #include "settings/settingnames.h"
 #include "settings/textnum.h"
@@ -31,22 +25,19 @@ constexpr Color kLightRed = rgb(255, 192, 192);
 constexpr std::chrono::milliseconds kTimer1Interval{1000};
 constexpr std::string_view kScaleLabelUnset = "xxxxxx";  // until the first showscale
 
-QColor qColor(Color color) {
-    return QColor(redOf(color), greenOf(color), blueOf(color));
-}
-
 }  // namespace
 
-Form1::Form1(Form1Services services) : m_services(std::move(services)) {
-    setWindowTitle(QStringLiteral("Bramwick Tremolex"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tremolex-16.png")));
-    setMinimumSize(px(FormLayout::kMinimumSize), px(FormLayout::kMinimumSize));
+Form1::Form1(Window& window, Form1Services services)
+    : m_window(window), m_services(std::move(services)) {
+    m_window.setTitle("Bramwick Tremolex");
+    m_window.setMinimumSize(px(FormLayout::kMinimumSize), px(FormLayout::kMinimumSize));
     buildControls();
     buildMenus();
-    m_dialogs =
-        m_services.dialogs ? std::move(m_services.dialogs) : std::make_unique<QtDialogs>(this);
-    m_fileDialog = m_services.fileDialog ? std::move(m_services.fileDialog)
-                                         : std::make_unique<QtFileDialog>(this);
+    m_dialogs = m_services.dialogs ? std::move(m_services.dialogs) : m_window.newDialogs();
+    m_fileDialog =
+        m_services.fileDialog ? std::move(m_services.fileDialog) : m_window.newFileDialog();
+    m_timer1 = m_window.newTimer();
+    m_retryTimer = m_window.newTimer();
     m_chart = std::make_unique<Chart>(Chart::Fields{m_state.window, m_state.samples, m_state.times,
                                                     m_state.fullscale, m_state.apptitle},
                                       Chart::Controls{*m_grafik,
@@ -59,61 +50,65 @@ Form1::Form1(Form1Services services) : m_services(std::move(services)) {
     m_port = std::make_unique<PortConnection>(
         PortConnection::Fields{m_state.portnum, m_state.baudrate, m_state.portready,
                                m_state.apptitle, m_state.rxbuffer},
-        *m_comm, *m_Label1, *m_dialogs, m_settings, m_retryTimer);
+        *m_comm, *m_Label1, *m_dialogs, m_settings, *m_retryTimer);
     m_logFiles = std::make_unique<LogFiles>(
         LogFiles::Fields{m_state.lastpath, m_state.samples, m_state.times, m_state.apptitle},
         *m_fileDialog, *m_dialogs, m_settings, *m_services.clock,
         [this] { m_chart->storeReplaced(); });
     m_comm->setEvents([this] { MSComm1_OnComm(); }, [this] { m_port->portLost(); });
+    m_window.setEvents({.onResize =
+                            [this] {
+                                followDecorations();
+                                Form_Resize();
+                            },
+                        .onMove = [this] { followDecorations(); },
+                        // restoring from minimised may not change the size
+                        .onStateChange = [this] { Form_Resize(); },
+                        .onClose = [this] { Form_Unload(); }});
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    m_window.setEvents({});
+    m_comm->setEvents({}, {});
+}
 
 void Form1::buildControls() {
-    m_client = new QWidget(this);
-    setCentralWidget(m_client);
-    QPalette palette = m_client->palette();
-    palette.setColor(QPalette::Window, qColor(kBlack));
-    palette.setColor(QPalette::WindowText, qColor(rgb(192, 192, 192)));
-    m_client->setPalette(palette);
-    m_client->setAutoFillBackground(true);
-
-    m_grafik = new QtSurface(m_client);
+    m_window.setBackColor(kBlack);
+    m_grafik = &m_window.addSurface(
+        {px(FormLayout::kChartLeft), px(FormLayout::kChartTop), px(6015), px(6735)});
     m_grafik->setBackColor(kBlack);
-    m_grafik->move(px(FormLayout::kChartLeft), px(FormLayout::kChartTop));
-    m_grafik->resize(px(6015), px(6735));
 
-    m_Label1 = newLabel("Label1", 4860, 600, 1755, 255);
+    m_Label1 = &newLabel("Label1", 4860, 600, 1755, 255);
     m_Label1->setBackColor(kLightGreen);
     m_Label1->setForeColor(kBlack);
-    m_labtime = newLabel("labtime", 1920, 600, 1455, 255);
-    m_labvalue = newLabel("labvalue", 360, 600, 1455, 255);
-    for (QtLabel* status : {m_labtime, m_labvalue}) {
+    m_labtime = &newLabel("labtime", 1920, 600, 1455, 255);
+    m_labvalue = &newLabel("labvalue", 360, 600, 1455, 255);
+    for (WindowLabel* status : {m_labtime, m_labvalue}) {
         status->setForeColor(kWhite);
         status->setBackColor(kDarkBlue);
     }
     for (int k = 7; k >= 1; --k) {
-        QtLabel* lab = newLabel(("lab" + std::to_string(k)).c_str(), 300,
-                                static_cast<float>(1260 + (7 - k) * 240), 495, 255);
-        lab->setForeColor(kLightGreen);
-        lab->setBackColor(kBlack);
-        lab->setCaption(kScaleLabelUnset);
-        m_labs[static_cast<std::size_t>(k - 1)] = lab;
+        WindowLabel& lab = newLabel("lab" + std::to_string(k), 300,
+                                    static_cast<float>(1260 + (7 - k) * 240), 495, 255);
+        lab.setForeColor(kLightGreen);
+        lab.setBackColor(kBlack);
+        lab.setCaption(kScaleLabelUnset);
+        m_labs[static_cast<std::size_t>(k - 1)] = &lab;
     }
     const std::tuple<const char*, const char*, float, float> captions[] = {
         {"Label3", "Current value:", 360, 1095},
         {"Label4", "Charge time:", 1920, 975},
         {"Label2", "Port Status:", 4860, 975}};
     for (const auto& [name, caption, left, width] : captions) {
-        QtLabel* label = newLabel(name, left, 360, width, 255);
-        label->setCaption(caption);
-        label->setForeColor(kWhite);
-        label->setBackColor(kBlack);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        label->fitCaptions({caption}, QtLabel::Growth::RightAndDown);
+        WindowLabel& label = newLabel(name, left, 360, width, 255);
+        label.setCaption(caption);
+        label.setForeColor(kWhite);
+        label.setBackColor(kBlack);
+        label.setAlignment(WindowLabel::Align::Left);
+        label.fitCaptions({caption}, WindowLabel::Growth::RightAndDown);
     }
     // Not a design control: says when the store is full and readings are turned away.
-    m_labstorefull = newLabel("labstorefull", FormLayout::kChartLeft, 960, 6015, 255);
+    m_labstorefull = &newLabel("labstorefull", FormLayout::kChartLeft, 960, 6015, 255);
     m_labstorefull->setForeColor(kBlack);
     m_labstorefull->setBackColor(kLightRed);
     m_labstorefull->setHiddenWhenEmpty(true);
@@ -121,43 +116,31 @@ void Form1::buildControls() {
     // The design sizes fit a small font only; no caption the program shows is ever cut
     // short, whatever the desktop's font and scale. The scale labels keep their right
     // edges beside the grid lines.
-    using Growth = QtLabel::Growth;
+    using Growth = WindowLabel::Growth;
     m_Label1->fitCaptions(PortConnection::statusCaptions(), Growth::RightAndDown);
     m_labvalue->fitCaptions(valueCaptionShapes(), Growth::RightAndDown);
     m_labtime->fitCaptions(chargeTimeCaptionShapes(), Growth::RightAndDown);
     m_labstorefull->fitCaptions(storeFullCaptionShapes(), Growth::RightAndDown);
     std::vector<std::string> scaleTexts = scaleLabelShapes(m_services.decimalSeparator);
     scaleTexts.emplace_back(kScaleLabelUnset);
-    for (QtLabel* lab : m_labs) {
+    for (WindowLabel* lab : m_labs) {
         lab->fitCaptions(scaleTexts, Growth::LeftAndBothWays);
     }
 }
 
-QtLabel* Form1::newLabel(const char* name, float left, float top, float width, float height) {
-    auto* label = new QtLabel(m_client);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setAlignment(Qt::AlignCenter);
-    label->setGeometry(px(left), px(top), px(width), px(height));
-    return label;
-}
-
-QtLabel& Form1::label(const char* name) {
-    return *m_client->findChild<QtLabel*>(QString::fromLatin1(name));
+WindowLabel& Form1::newLabel(std::string_view name, float left, float top, float width,
+                             float height) {
+    return m_window.addLabel(name, {px(left), px(top), px(width), px(height)});
 }
 
 void Form1::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(QStringLiteral("Save Graph"), this, [this] { m_logFiles->menusave_Click(); });
-    file->addAction(QStringLiteral("Load Graph"), this, [this] { m_logFiles->menuload_Click(); });
-    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    options->addAction(QStringLiteral("Shift Scale Up"), this,
-                       [this] { m_chart->menuscaleup_Click(); });
-    options->addAction(QStringLiteral("Shift Scale Down"), this,
-                       [this] { m_chart->menuscaledown_Click(); });
-    options->addAction(QStringLiteral("Change Voltage Range"), this,
-                       [this] { m_chart->menurange_Click(); });
-    options->addAction(QStringLiteral("Change Serial Port Number"), this,
-                       [this] { m_port->menuport_Click(); });
+    m_window.addMenu("&File", {{"Save Graph", [this] { m_logFiles->menusave_Click(); }},
+                               {"Load Graph", [this] { m_logFiles->menuload_Click(); }}});
+    m_window.addMenu("&Options",
+                     {{"Shift Scale Up", [this] { m_chart->menuscaleup_Click(); }},
+                      {"Shift Scale Down", [this] { m_chart->menuscaledown_Click(); }},
+                      {"Change Voltage Range", [this] { m_chart->menurange_Click(); }},
+                      {"Change Serial Port Number", [this] { m_port->menuport_Click(); }}});
 }
 
 bool Form1::Form_Load() {
@@ -182,7 +165,7 @@ bool Form1::Form_Load() {
     m_chart->drawgrid();
     m_port->openport();
     m_port->scanports();
-    m_timer1.start(kTimer1Interval, [this] { Timer1_Timer(); });
+    m_timer1->start(kTimer1Interval, [this] { Timer1_Timer(); });
     return true;
 }
 
@@ -203,9 +186,8 @@ void Form1::restoreGeometry() {
     setHeight(stored.height);
 
     std::vector<WindowGeometry::Rect> screens;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        const QRect r = screen->availableGeometry();
-        screens.push_back({twips(r.x()), twips(r.y()), twips(r.width()), twips(r.height())});
+    for (const PixelRect& r : m_window.screens()) {
+        screens.push_back({twips(r.x), twips(r.y), twips(r.width), twips(r.height)});
     }
     const WindowGeometry placed = WindowGeometry::keptOnScreen(stored, screens);
     if (placed.left != stored.left || placed.top != stored.top) {
@@ -222,7 +204,7 @@ void Form1::Form_Unload() {
 }
 
 void Form1::Form_Resize() {
-    if (isMinimized() || !m_chart) {
+    if (m_window.state() == Window::State::Minimized || !m_chart) {
         return;
     }
     const FormLayout::Size outer{Width(), Height()};
@@ -233,94 +215,77 @@ void Form1::Form_Resize() {
     if (window.height != outer.height) {
         setHeight(window.height);
     }
+    const PixelSize client = m_window.clientSize();
     const FormLayout::Size chart =
-        FormLayout::chartSize({twips(m_client->width()), twips(m_client->height())});
-    m_grafik->resize(px(chart.width), px(chart.height));
+        FormLayout::chartSize({twips(client.width), twips(client.height)});
+    const PixelRect place = m_grafik->bounds();
+    m_grafik->setBounds({place.x, place.y, px(chart.width), px(chart.height)});
     m_grafik->setScaleWidth(1003);
     m_grafik->setScaleHeight(-1003);
     m_grafik->setScaleLeft(-1);
     m_grafik->setScaleTop(1000);
     m_chart->drawgrid();
-    const std::int32_t gridstep = FormLayout::gridstep(twips(m_grafik->height()));
-    const std::array<float, 7> tops = FormLayout::labelTops(twips(m_grafik->y()), gridstep);
+    const std::int32_t gridstep = FormLayout::gridstep(twips(m_grafik->bounds().height));
+    const std::array<float, 7> tops = FormLayout::labelTops(twips(place.y), gridstep);
     for (std::size_t k = 0; k < tops.size(); ++k) {
         m_labs[k]->setTop(tops[k]);
     }
 }
 
-void Form1::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    followDecorations();
-    Form_Resize();
-}
-
-void Form1::moveEvent(QMoveEvent* event) {
-    QMainWindow::moveEvent(event);
-    followDecorations();
-}
-
-void Form1::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) {
-        Form_Resize();  // restoring from minimised may not change the size
-    }
-}
-
-void Form1::closeEvent(QCloseEvent* event) {
-    Form_Unload();
-    event->accept();
-}
-
 // X11 tells the decorations only once the window is mapped, in a move or resize event;
 // the minimum then holds for the outer size and the outer size applied at start stays.
 void Form1::followDecorations() {
-    const QSize frame = frameGeometry().size();
-    const std::optional<OuterFrame::Size> client = m_frame.framed(
-        {frame.width(), frame.height()}, {width(), height()}, windowState() == Qt::WindowNoState);
+    const PixelRect frame = m_window.frame();
+    const PixelSize size = m_window.size();
+    const std::optional<OuterFrame::Size> client =
+        m_frame.framed({frame.width, frame.height}, {size.width, size.height},
+                       m_window.state() == Window::State::Normal);
     if (!client) {
         return;
     }
     const int minimum = px(FormLayout::kMinimumSize);
     const OuterFrame::Size smallest = m_frame.clientFor({minimum, minimum});
-    setMinimumSize(smallest.width, smallest.height);
-    resize(client->width, client->height);
+    m_window.setMinimumSize(smallest.width, smallest.height);
+    m_window.resize(client->width, client->height);
 }
 
 int Form1::px(float value) const {
-    return twipsToPixels(*this, value);
+    return static_cast<int>(std::lround(value * m_window.logicalDpi() / 1440.0));
 }
 
 float Form1::twips(int pixels) const {
-    return static_cast<float>(pixels * 1440.0 / logicalDpiY());
+    return static_cast<float>(pixels * 1440.0 / m_window.logicalDpi());
 }
 
 float Form1::Left() const {
-    return m_frame.reported(OuterFrame::Edge::Left, frameGeometry().x());
+    return m_frame.reported(OuterFrame::Edge::Left, m_window.frame().x);
 }
 float Form1::Top() const {
-    return m_frame.reported(OuterFrame::Edge::Top, frameGeometry().y());
+    return m_frame.reported(OuterFrame::Edge::Top, m_window.frame().y);
 }
 float Form1::Width() const {
-    return m_frame.reported(OuterFrame::Edge::Width, frameGeometry().width());
+    return m_frame.reported(OuterFrame::Edge::Width, m_window.frame().width);
 }
 float Form1::Height() const {
-    return m_frame.reported(OuterFrame::Edge::Height, frameGeometry().height());
+    return m_frame.reported(OuterFrame::Edge::Height, m_window.frame().height);
 }
 
-// Qt places a window's frame, but sizes its client area.
+// Window systems place a window's frame, but size it without its decorations.
 void Form1::setLeft(float value) {
-    move(m_frame.applied(OuterFrame::Edge::Left, value), frameGeometry().y());
+    m_window.move(m_frame.applied(OuterFrame::Edge::Left, value), m_window.frame().y);
 }
 void Form1::setTop(float value) {
-    move(frameGeometry().x(), m_frame.applied(OuterFrame::Edge::Top, value));
+    m_window.move(m_window.frame().x, m_frame.applied(OuterFrame::Edge::Top, value));
 }
 void Form1::setWidth(float value) {
     const int outer = m_frame.applied(OuterFrame::Edge::Width, value);
-    resize(m_frame.clientFor({outer, frameGeometry().height()}).width, height());
+    m_window.resize(m_frame.clientFor({outer, m_window.frame().height}).width,
+                    m_window.size().height);
 }
 void Form1::setHeight(float value) {
     const int outer = m_frame.applied(OuterFrame::Edge::Height, value);
-    resize(width(), m_frame.clientFor({frameGeometry().width(), outer}).height);
+    m_window.resize(m_window.size().width,
+                    m_frame.clientFor({m_window.frame().width, outer}).height);
 }
 
 }  // namespace tremolex

@@ -1,21 +1,19 @@
 #pragma once
 
-#include <QMainWindow>
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "app/form1state.h"
 #include "app/outerframe.h"
-#include "app/state/form1state.h"
 #include "chart/chart.h"
 #include "logfile/logfiles.h"
 #include "platform/clock.h"
 #include "platform/commport.h"
 #include "platform/instancelock.h"
 #include "platform/keystore.h"
-#include "platform/qt/qtlabel.h"
-#include "platform/qt/qtsurface.h"
-#include "platform/qt/qttimer.h"
+#include "platform/window.h"
 #include "serial/portconnection.h"
 #include "serial/samplereception.h"
 #include "settings/module1.h"
@@ -35,12 +33,15 @@ struct Form1Services {
     std::string decimalSeparator = ".";
 };
 
-// The main window. It owns the run-time state and the controls, and hands each event to
-// the piece that handles it; it holds no logic of its own beyond that wiring.
-class Form1 final : public QMainWindow {
+// The main window's logic, the same on every platform: it builds the controls on the
+// platform's window, owns the run-time state, and hands each event to the piece that
+// handles it. It holds no logic of its own beyond that wiring.
+class Form1 {
 public:
-    explicit Form1(Form1Services services);
-    ~Form1() override;
+    Form1(Window& window, Form1Services services);
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
 
     // Start-up. False when another copy of the program runs: nothing else has happened
     // then, and the window must not be shown.
@@ -50,8 +51,6 @@ public:
     void MSComm1_OnComm() { m_reception.receive(m_comm->input()); }
 
     const Form1State& state() const { return m_state; }
-    QtSurface& grafik() { return *m_grafik; }
-    QtLabel& label(const char* name);  // a control by its name ("labvalue", "Label1", ...)
 
     // The window's outer frame, in twips.
     float Left() const;
@@ -63,41 +62,35 @@ public:
     void setWidth(float twips);
     void setHeight(float twips);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void Form_Resize();
     void Form_Unload();
     void buildControls();
     void buildMenus();
     void restoreGeometry();
-    QtLabel* newLabel(const char* name, float left, float top, float width, float height);
+    WindowLabel& newLabel(std::string_view name, float left, float top, float width, float height);
     int px(float twips) const;
     float twips(int pixels) const;
     // Keeps the outer size when the window system tells or changes the decorations.
     void followDecorations();
 
+    Window& m_window;
     Form1Services m_services;
     Form1State m_state;
     Module1 m_settings{*m_services.keys};
     CommPort* m_comm = m_services.comm.get();
 
-    // Controls, owned by their Qt parent.
-    QWidget* m_client = nullptr;
-    QtSurface* m_grafik = nullptr;
-    QtLabel* m_Label1 = nullptr;
-    QtLabel* m_labtime = nullptr;
-    QtLabel* m_labvalue = nullptr;
-    std::array<QtLabel*, 7> m_labs{};  // lab1 .. lab7
-    QtLabel* m_labstorefull = nullptr;
+    // Controls, owned by the window.
+    WindowSurface* m_grafik = nullptr;
+    WindowLabel* m_Label1 = nullptr;
+    WindowLabel* m_labtime = nullptr;
+    WindowLabel* m_labvalue = nullptr;
+    std::array<WindowLabel*, 7> m_labs{};  // lab1 .. lab7
+    WindowLabel* m_labstorefull = nullptr;
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<FileDialog> m_fileDialog;
-    QtTimer m_timer1;
-    QtTimer m_retryTimer;
+    std::unique_ptr<Timer> m_timer1;
+    std::unique_ptr<Timer> m_retryTimer;
 
     SampleReception m_reception{m_state.rxbuffer, m_state.samples, m_state.times,
                                 *m_services.clock};
@@ -105,7 +98,7 @@ private:
     std::unique_ptr<Chart> m_chart;
     std::unique_ptr<PortConnection> m_port;
     std::unique_ptr<LogFiles> m_logFiles;
-    OuterFrame m_frame{1440.0 / logicalDpiY()};
+    OuterFrame m_frame{1440.0 / m_window.logicalDpi()};
 };
 
 }  // namespace tremolex

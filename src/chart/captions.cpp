@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "app/state/samplestore.h"
+#include "state/samplestore.h"
 #include "settings/numtext.h"
 
 namespace tremolex {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/state/chargetimes.h"
+#include "state/chargetimes.h"
 #include "chart/caption.h"
 
 namespace tremolex {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/state/chargetimes.h"
-#include "app/state/samplestore.h"
-#include "app/state/voltagewindow.h"
+#include "state/chargetimes.h"
+#include "state/samplestore.h"
+#include "state/voltagewindow.h"
 #include "platform/dialogs.h"
 #include "platform/label.h"
 #include "platform/surface.h"

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "app/state/chargetimes.h"
-#include "app/state/samplestore.h"
+#include "state/chargetimes.h"
+#include "state/samplestore.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/filedialog.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/state/rxbuffer.h"
+#include "serial/rxbuffer.h"
 
 namespace tremolex {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state/rxbuffer.h"
+#include "serial/rxbuffer.h"
 #include "platform/commport.h"
 #include "platform/dialogs.h"
 #include "platform/label.h"

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "app/state/chargetimes.h"
-#include "app/state/rxbuffer.h"
-#include "app/state/samplestore.h"
+#include "state/chargetimes.h"
+#include "serial/rxbuffer.h"
+#include "state/samplestore.h"
 #include "platform/clock.h"
 
 namespace tremolex {

@@ -16,6 +16,9 @@
 #include "platform/posix/inifilekeystore.h"
 #include "platform/qt/qtcommport.h"
 #include "platform/qt/qtinstancelock.h"
+#include "platform/qt/qtlabel.h"
+#include "platform/qt/qtmainwindow.h"
+#include "platform/qt/qtsurface.h"
 #include "support/eventloop.h"
 #include "support/files.h"
 #include "support/pseudoterminal.h"
@@ -24,6 +27,13 @@ namespace tremolex {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The window's logic on the Qt window, as the program puts them together.
+struct QtForm1 : QtMainWindow, Form1 {
+    explicit QtForm1(Form1Services services) : Form1(*this, std::move(services)) {}
+    using Form1::state;
+    using QtMainWindow::label;
+};
 
 // The whole window on the offscreen platform, with a pseudo-terminal as the device.
 class Form1Test : public testing::Test {
@@ -34,7 +44,7 @@ protected:
         mapPort(2, device.slavePath());
     }
 
-    static std::unique_ptr<Form1> newForm() {
+    static std::unique_ptr<QtForm1> newForm() {
         Form1Services services;
         services.fileDialog = std::make_unique<FakeFileDialog>();
         services.keys = std::make_unique<IniFileKeyStore>(settingsFilePath());
@@ -43,7 +53,7 @@ protected:
         services.instanceLock = std::make_unique<QtInstanceLock>();
         services.dialogs = std::make_unique<FakeDialogs>();
         services.programFolder = "/opt/Tremolex/bin";
-        return std::make_unique<Form1>(std::move(services));
+        return std::make_unique<QtForm1>(std::move(services));
     }
     PseudoTerminal device;
 };
@@ -104,7 +114,7 @@ TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
     }
 
     const auto rect = [&](const char* name) { return form->label(name).geometry(); };
-    const auto px = [&](int twips) { return twipsToPixels(*form, twips); };
+    const auto px = [&](int twips) { return twipsToPixels(form->widget(), twips); };
     EXPECT_LT(rect("labvalue").right(), rect("labtime").left());
     EXPECT_LT(rect("labtime").right(), rect("Label1").left());
     EXPECT_EQ(rect("Label1").topLeft(), QPoint(px(4860), px(600)));
@@ -113,7 +123,7 @@ TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
         EXPECT_EQ(rect(lab).right(), px(795) - 1) << lab;  // beside the grid lines
         EXPECT_GE(rect(lab).left(), 0) << lab;
     }
-    const QtSurface& chart = form->grafik();
+    const QtSurface& chart = form->surface();
     EXPECT_NEAR(rect("lab1").center().y(), chart.y() + chart.height() * 13 / 14, 2);
 }
 

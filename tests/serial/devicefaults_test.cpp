@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/state/form1state.h"
+#include "app/form1state.h"
 #include "fakes/fakeclock.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"

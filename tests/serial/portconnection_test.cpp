@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "app/state/form1state.h"
+#include "app/form1state.h"
 #include "fakes/fakecommport.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"

@@ -49,6 +49,10 @@ void QtLabel::setToolTip(std::string_view text) {
     QLabel::setToolTip(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
+void QtLabel::setAlignment(Align align) {
+    setAlignment((align == Align::Left ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
+}
+
 void QtLabel::setHiddenWhenEmpty(bool hidden) {
     m_hiddenWhenEmpty = hidden;
     setVisible(!hidden || !text().isEmpty());

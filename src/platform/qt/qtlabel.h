@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/label.h"
+#include "platform/window.h"
 
 namespace tremolex {
 
 // A label of the window. Twips are turned into pixels with the screen's logical
 // resolution (15 twips a pixel at 96 dpi).
-class QtLabel final : public QLabel, public Label {
+class QtLabel final : public QLabel, public WindowLabel {
 public:
     explicit QtLabel(QWidget* parent = nullptr);
 
@@ -21,17 +21,12 @@ public:
     void setTop(float twips) override;
     void setToolTip(std::string_view text) override;
 
-    // Hides the label while its caption is empty.
-    void setHiddenWhenEmpty(bool hidden);
-
-    // Where a label grows when a caption needs more room than its design size: to the
-    // right and down, or, for a label that must stay beside something on its right, to
-    // the left and equally up and down.
-    enum class Growth { RightAndDown, LeftAndBothWays };
-    // Makes the label just large enough for the widest of `captions` (UTF-8; any digit
-    // counts as the widest digit of the font) and never smaller than its geometry now, its
-    // design size. Done again when the font changes.
-    void fitCaptions(const std::vector<std::string>& captions, Growth growth);
+    using QLabel::setAlignment;
+    void setAlignment(Align align) override;
+    void setHiddenWhenEmpty(bool hidden) override;
+    void fitCaptions(const std::vector<std::string>& captions, Growth growth) override;
+    std::string caption() const override { return text().toStdString(); }
+    PixelRect bounds() const override { return {x(), y(), width(), height()}; }
 
 protected:
     void changeEvent(QEvent* event) override;

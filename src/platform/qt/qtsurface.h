@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "platform/surface.h"
+#include "platform/window.h"
 
 namespace tremolex {
 
@@ -12,11 +12,15 @@ namespace tremolex {
 // widget's size, which paintEvent only copies to the screen: what is shown is always
 // exactly what was last drawn, also after the widget was covered. A resize starts a new
 // image cleared to the background colour, at the latest when it is next cleared.
-class QtSurface final : public QWidget, public Surface {
+class QtSurface final : public QWidget, public WindowSurface {
 public:
     explicit QtSurface(QWidget* parent = nullptr);
 
-    void setBackColor(Color color);
+    void setBackColor(Color color) override;
+    void setBounds(PixelRect rect) override {
+        setGeometry(rect.x, rect.y, rect.width, rect.height);
+    }
+    PixelRect bounds() const override { return {x(), y(), width(), height()}; }
 
     void setScaleLeft(float left) override;
     void setScaleTop(float top) override;

@@ -1,4 +1,4 @@
-#include "app/state/samplestore.h"
+#include "state/samplestore.h"
 
 #include <algorithm>
 

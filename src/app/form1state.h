@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/state/chargetimes.h"
-#include "app/state/rxbuffer.h"
-#include "app/state/samplestore.h"
-#include "app/state/voltagewindow.h"
+#include "serial/rxbuffer.h"
+#include "state/chargetimes.h"
+#include "state/samplestore.h"
+#include "state/voltagewindow.h"
 
 namespace tremolex {
 

@@ -1,4 +1,4 @@
-#include "app/state/apppath.h"
+#include "app/apppath.h"
 
 #include <algorithm>
 

@@ -4,6 +4,7 @@
 #include "platform/qt/qtclock.h"
 #include "platform/qt/qtcommport.h"
 #include "platform/qt/qtlocale.h"
+#include "platform/qt/qtmainwindow.h"
 #ifdef _WIN32
 #include "platform/windows/registrykeystore.h"
 #include "platform/windows/windowsinstancelock.h"
@@ -32,13 +33,14 @@ int main(int argc, char** argv) {
     services.programFolder = QCoreApplication::applicationDirPath().toStdString();
     services.decimalSeparator = localeDecimalSeparator();
 
-    Form1 form(std::move(services));
+    QtMainWindow window;
+    Form1 form(window, std::move(services));
     if (!form.Form_Load()) {
         return 0;  // another copy runs
     }
 #ifndef _WIN32
-    const QtQuitSignals quitSignals([&form] { form.close(); });
+    const QtQuitSignals quitSignals([&window] { window.close(); });
 #endif
-    form.show();
+    window.show();
     return QApplication::exec();
 }
