@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <cmath>
 
+#include "platform/labelfit.h"
+
 namespace tremolex {
 
 namespace {
@@ -59,10 +61,7 @@ void QtLabel::setHiddenWhenEmpty(bool hidden) {
 }
 
 void QtLabel::fitCaptions(const std::vector<std::string>& captions, Growth growth) {
-    m_captions.clear();
-    for (const std::string& caption : captions) {
-        m_captions.append(QString::fromStdString(caption));
-    }
+    m_captions = captions;
     m_growth = growth;
     m_design = geometry();
     fit();
@@ -78,34 +77,20 @@ void QtLabel::changeEvent(QEvent* event) {
 // The label measures each text itself, so its margins, indent and style count too.
 void QtLabel::fit() {
     const QFontMetrics metrics = fontMetrics();
-    QChar widestDigit = u'0';
-    for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
-        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widestDigit)) {
-            widestDigit = QChar(digit);
-        }
-    }
-    QStringList shapes;
-    for (QString caption : m_captions) {
-        for (QChar& c : caption) {
-            c = c.isDigit() ? widestDigit : c;
-        }
-        shapes.append(caption);
-    }
-    shapes.removeDuplicates();
-
+    const char widest = LabelFit::widestDigit(
+        [&](char digit) { return metrics.horizontalAdvance(QChar::fromLatin1(digit)); });
     const QString shown = text();
-    QSize needed = m_design.size();
-    for (const QString& shape : shapes) {
-        setText(shape);
+    QSize needed;
+    for (const std::string& shape : LabelFit::shapes(m_captions, widest)) {
+        setText(QString::fromStdString(shape));
         needed = needed.expandedTo(sizeHint());
     }
     setText(shown);
-
-    const int top = y() + m_grownUp;  // where the layout put it
-    const int grownWide = needed.width() - m_design.width();
-    m_grownUp = m_growth == Growth::LeftAndBothWays ? (needed.height() - m_design.height()) / 2 : 0;
-    const int left = m_growth == Growth::LeftAndBothWays ? m_design.x() - grownWide : m_design.x();
-    setGeometry(left, top - m_grownUp, needed.width(), needed.height());
+    const LabelFit::Placed placed =
+        LabelFit::place({m_design.x(), m_design.y(), m_design.width(), m_design.height()},
+                        {needed.width(), needed.height()}, m_growth, y() + m_grownUp);
+    m_grownUp = placed.grownUp;
+    setGeometry(placed.rect.x, placed.rect.y, placed.rect.width, placed.rect.height);
 }
 
 }  // namespace tremolex

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLabel>
-#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -35,7 +34,7 @@ private:
     void fit();
 
     bool m_hiddenWhenEmpty = false;
-    QStringList m_captions;
+    std::vector<std::string> m_captions;
     Growth m_growth = Growth::RightAndDown;
     QRect m_design;     // pixels; empty until fitCaptions()
     int m_grownUp = 0;  // pixels the top lies above the place setTop() gives
