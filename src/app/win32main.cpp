@@ -1,0 +1,71 @@
+// The Windows program: the window logic on the Win32 window, with the registry for its
+// settings, a named mutex against a second copy and the COM port of the Win32 API.
+#include <windows.h>
+
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/form1.h"
+#include "platform/windows/registrykeystore.h"
+#include "platform/windows/widetext.h"
+#include "platform/windows/win32clock.h"
+#include "platform/windows/win32commport.h"
+#include "platform/windows/win32window.h"
+#include "platform/windows/windowsinstancelock.h"
+
+namespace {
+
+// The executable's folder, in UTF-8.
+std::string programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD got = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (got == 0) {
+            return {};
+        }
+        if (got < path.size()) {  // else cut short: a longer buffer
+            path.resize(got);
+            return tremolex::toUtf8(std::filesystem::path(path).parent_path().wstring());
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// The user's decimal separator, one character: "." or "," mostly.
+std::string decimalSeparator() {
+    wchar_t separator[4] = {};  // LOCALE_SDECIMAL has at most three characters
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) < 2) {
+        return ".";
+    }
+    return tremolex::toUtf8(std::wstring_view(separator, 1));
+}
+
+}  // namespace
+
+int main() {
+    using namespace tremolex;
+    try {
+        Form1Services services;
+        services.keys = std::make_unique<RegistryKeyStore>();
+        services.comm = std::make_unique<Win32CommPort>();
+        services.clock = std::make_unique<Win32Clock>();
+        services.instanceLock = std::make_unique<WindowsInstanceLock>();
+        services.programFolder = programFolder();
+        services.decimalSeparator = decimalSeparator();
+
+        Win32Window window;
+        Form1 form(window, std::move(services));
+        if (!form.Form_Load()) {
+            return 0;  // another copy runs
+        }
+        window.show();
+        return Win32Window::runMessageLoop();
+    } catch (const std::exception& error) {
+        // A GUI program has no console to say it on.
+        MessageBoxW(nullptr, toWide(error.what()).c_str(), L"Bramwick Tremolex",
+                    MB_OK | MB_ICONERROR);
+        return 1;
+    }
+}

@@ -1,0 +1,54 @@
+#include "platform/windows/win32timer.h"
+
+#include <algorithm>
+
+namespace tremolex {
+
+namespace {
+constexpr const wchar_t* kClassName = L"TremolexTimer";
+constexpr UINT_PTR kTimerId = 1;
+}  // namespace
+
+Win32Timer::Win32Timer() {
+    static const ATOM atom = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = windowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = kClassName;
+        return RegisterClassExW(&windowClass);
+    }();
+    (void)atom;
+    m_hwnd = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32Timer::~Win32Timer() {
+    DestroyWindow(m_hwnd);  // and its timer with it
+}
+
+void Win32Timer::start(std::chrono::milliseconds interval, std::function<void()> onTick) {
+    m_onTick = std::move(onTick);
+    const auto ms = std::clamp<std::chrono::milliseconds::rep>(interval.count(), USER_TIMER_MINIMUM,
+                                                               USER_TIMER_MAXIMUM);
+    SetTimer(m_hwnd, kTimerId, static_cast<UINT>(ms), nullptr);  // replaces a running one
+}
+
+void Win32Timer::stop() {
+    KillTimer(m_hwnd, kTimerId);
+}
+
+LRESULT CALLBACK Win32Timer::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32Timer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_TIMER && wParam == kTimerId && self != nullptr) {
+        const auto tick = self->m_onTick;  // a copy: the tick may restart the timer with another
+        if (tick) {
+            tick();
+        }
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+}  // namespace tremolex
