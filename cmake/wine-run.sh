@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs a Windows console program under Wine: wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
 # PREFIX is the Wine prefix (the Windows registry and C: drive); it is made on first use.
-# Nothing may open a window: there is no display, and Wine's offers to install Mono and
-# Gecko are turned off.
+# Nothing may open a window: there is no display (unless TREMOLEX_WINE_DISPLAY is set, by
+# wine-run-display.sh), and Wine's offers to install Mono and Gecko are turned off.
 set -eu
 prefix=$1
 shift
@@ -10,7 +10,7 @@ wine=${TREMOLEX_WINE:-/usr/lib/wine/wine64}
 export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+[ -n "${TREMOLEX_WINE_DISPLAY:-}" ] || unset DISPLAY WAYLAND_DISPLAY
 
 if [ ! -f "$prefix/.made" ]; then
     mkdir -p "$prefix"
