@@ -21,6 +21,7 @@ TEST(Win32WindowTest, SizesTheClientAreaPlacesTheFrameAndTellsItsEvents) {
     window.show();
     ShowWindow(hwnd, SW_MINIMIZE);
     EXPECT_EQ(window.state(), Window::State::Minimized);
+    EXPECT_EQ(window.frame(), frame);  // where it comes back to, not where it is parked
     ShowWindow(hwnd, SW_RESTORE);
     EXPECT_EQ(window.state(), Window::State::Normal);
     window.close();  // as its close button: the window goes, and the message loop ends

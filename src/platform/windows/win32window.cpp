@@ -275,7 +275,22 @@ std::unique_ptr<FileDialog> Win32Window::newFileDialog() {
 
 PixelRect Win32Window::frame() const {
     RECT r{};
-    GetWindowRect(m_hwnd, &r);
+    if (IsIconic(m_hwnd) != 0) {
+        // A minimised window is parked far off screen (-32000): its place is the one it
+        // comes back to, which Windows gives relative to its monitor's work area.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof(placement);
+        GetWindowPlacement(m_hwnd, &placement);
+        r = placement.rcNormalPosition;
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor) != 0) {
+            OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left,
+                       monitor.rcWork.top - monitor.rcMonitor.top);
+        }
+    } else {
+        GetWindowRect(m_hwnd, &r);
+    }
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
