@@ -235,6 +235,7 @@ void Form1::Form_Resize() {
 // X11 tells the decorations only once the window is mapped, in a move or resize event;
 // the minimum then holds for the outer size and the outer size applied at start stays.
 void Form1::followDecorations() {
+    m_frame.setTwipsPerPixel(1440.0 / m_window.logicalDpi());
     const PixelRect frame = m_window.frame();
     const PixelSize size = m_window.size();
     const std::optional<OuterFrame::Size> client =

@@ -5,6 +5,13 @@
 
 namespace tremolex {
 
+void OuterFrame::setTwipsPerPixel(double twipsPerPixel) {
+    if (twipsPerPixel != m_twipsPerPixel) {
+        m_twipsPerPixel = twipsPerPixel;
+        m_applied = {};
+    }
+}
+
 int OuterFrame::applied(Edge edge, float twips) {
     const auto pixels = static_cast<int>(std::lround(static_cast<double>(twips) / m_twipsPerPixel));
     m_applied[static_cast<std::size_t>(edge)] = {twips, pixels, true};

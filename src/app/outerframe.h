@@ -21,6 +21,10 @@ public:
     // 15 twips a pixel at 96 dpi.
     explicit OuterFrame(double twipsPerPixel) : m_twipsPerPixel(twipsPerPixel) {}
 
+    // The window went to a screen of another resolution: what was applied no longer
+    // stands for its twips.
+    void setTwipsPerPixel(double twipsPerPixel);
+
     // The pixels of a value given in twips. The pair is remembered: while the window still
     // reports those pixels, reported() gives back exactly these twips, so a start and a
     // close that moved nothing store what they read.

@@ -80,6 +80,9 @@ TEST(OuterFrame, KeepsTheOuterSizeWhateverTheDecorations) {
     // A place left of the screen is kept to the fraction of a pixel.
     EXPECT_EQ(frame.applied(OuterFrame::Edge::Left, -7.4f), 0);
     EXPECT_EQ(frame.reported(OuterFrame::Edge::Left, 0), -7.4f);
+    frame.setTwipsPerPixel(10);  // moved to a 144 dpi screen
+    EXPECT_EQ(frame.reported(OuterFrame::Edge::Left, 0), 0);
+    EXPECT_EQ(frame.reported(OuterFrame::Edge::Width, 800), 8000);
 }
 
 }  // namespace
