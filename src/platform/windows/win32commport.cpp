@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/windows/portdevice.h"
+#include "platform/windows/widetext.h"
 
 namespace tremolex {
 
@@ -61,16 +62,7 @@ std::string systemWords(DWORD error) {
     while (!words.empty() && std::iswspace(words.back())) {
         words.remove_suffix(1);  // the messages end in a line break
     }
-    if (words.empty()) {
-        return "system error " + std::to_string(error);
-    }
-    const int wide = static_cast<int>(words.size());
-    std::string utf8(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, words.data(), wide,
-                                                                  nullptr, 0, nullptr, nullptr)),
-                     '\0');
-    WideCharToMultiByte(CP_UTF8, 0, words.data(), wide, utf8.data(), static_cast<int>(utf8.size()),
-                        nullptr, nullptr);
-    return utf8;
+    return words.empty() ? "system error " + std::to_string(error) : toUtf8(words);
 }
 
 CommPort::OpenResult failed(CommPort::OpenResult result, DWORD error) {
@@ -134,9 +126,8 @@ CommPort::OpenResult Win32CommPort::open() {
     const PortDevice device = portDevice(m_portNumber);
     result.device = device.name;
 
-    const std::wstring path(device.path.begin(), device.path.end());  // "\\.\COMn": ASCII
-    const HANDLE handle =
-        CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE handle = CreateFileW(toWide(device.path).c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return failed(result, GetLastError());
     }
