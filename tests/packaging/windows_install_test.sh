@@ -57,5 +57,8 @@ run "$setup" /S || fail "installing again ended with exit code $status"
 run "$dir/Uninstall.exe" /S || fail "the uninstaller ended with exit code $status"
 [ ! -e "$dir" ] || fail "the empty program folder is still there"
 
-[ "$failures" = 0 ] && echo "PASS: installed, checked and uninstalled"
+if [ "$failures" = 0 ]; then
+    echo "PASS: installed, checked and uninstalled"
+    "$wineserver" -k && rm -rf "$WINEPREFIX"  # 700 MB; a failed run's stays to look into
+fi
 exit "$failures"
