@@ -11,6 +11,10 @@ export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 [ -n "${TREMOLEX_WINE_DISPLAY:-}" ] || unset DISPLAY WAYLAND_DISPLAY
+# Wine links the prefix's Documents, Desktop and the like into home: a home of the prefix's
+# own keeps the tests away from the user's files.
+export HOME="$prefix.home"
+mkdir -p "$HOME"
 
 if [ ! -f "$prefix/.made" ]; then
     mkdir -p "$prefix"

@@ -10,8 +10,7 @@ TREMOLEX_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
 TREMOLEX_TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox qt6-gtk-platformtheme
                         desktop-file-utils appstream dpkg-dev file)
 
-# The Windows cross-build, its installer (NSIS) and Wine to run its tests
-# (scripts/windows-test.sh); GoogleTest is built there from the sources. The window's tests
+# The Windows cross-build, its installer (NSIS) and Wine to run its tests (./test); GoogleTest is built there from the sources. The window's tests
 # run on an X server of their own (xvfb-run); a Python script stands in for a COM device.
 TREMOLEX_WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 googletest nsis xvfb xauth python3)
 # The fuzz targets: libFuzzer and the sanitizer runtimes come with libclang-rt-14-dev, which
