@@ -6,9 +6,9 @@ TREMOLEX_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
 
 # What the tests need beyond the build: a real X server driven as a person would, bare and
 # as a desktop (a window manager and the GTK platform theme), and the tools that check the
-# installed desktop files and build the Debian package.
+# installed desktop files and build the Debian package; a bus daemon for fake desktop services.
 TREMOLEX_TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick openbox qt6-gtk-platformtheme
-                        desktop-file-utils appstream dpkg-dev file)
+                        desktop-file-utils appstream dpkg-dev file dbus-daemon)
 
 # The Windows cross-build, its installer (NSIS) and Wine to run its tests (./test); GoogleTest is built there from the sources. The window's tests
 # run on an X server of their own (xvfb-run); a Python script stands in for a COM device.
