@@ -17,6 +17,15 @@ constexpr std::int64_t kLongestChargeTime = 99999 * 60 + 59;
 std::vector<std::string> distinct(std::set<std::string> shapes) {
     return {shapes.begin(), shapes.end()};
 }
+
+// "m min, r sec" for whole seconds of `elapsed`, 0 below zero, the longest beyond it.
+Caption& appendMinutes(Caption& caption, double elapsed) {
+    elapsed = std::floor(elapsed);
+    const auto seconds = elapsed >= 0
+                             ? static_cast<std::int64_t>(std::fmin(elapsed, kLongestChargeTime))
+                             : std::int64_t{0};
+    return caption << seconds / 60 << " min, " << seconds % 60 << " sec";
+}
 }  // namespace
 
 std::string shapeOf(std::string_view text) {
@@ -49,13 +58,9 @@ Caption valueCaption(float volts, std::int16_t count) {
 }
 
 Caption chargeTimeCaption(const ChargeTimes& times) {
-    const double elapsed =
-        std::floor(static_cast<double>(times.lasttime) - static_cast<double>(times.starttime));
-    const auto seconds = elapsed >= 0
-                             ? static_cast<std::int64_t>(std::fmin(elapsed, kLongestChargeTime))
-                             : std::int64_t{0};
     Caption caption;
-    caption << seconds / 60 << " min, " << seconds % 60 << " sec";
+    appendMinutes(caption,
+                  static_cast<double>(times.lasttime) - static_cast<double>(times.starttime));
     return caption;
 }
 
@@ -64,6 +69,23 @@ Caption storeFullCaption(std::int64_t rejected) {
     caption << "Store full: " << rejected << (rejected == 1 ? " new reading" : " new readings")
             << " not stored";
     return caption;
+}
+
+Caption endOfChargeCaption(float peakVolts, double peakSeconds, std::string_view decimalSeparator) {
+    const std::string volts = numtext(peakVolts).substr(0, 5);
+    Caption caption;
+    caption << "End of charge: peak ";
+    for (const char c : volts) {
+        caption << (c == '.' ? decimalSeparator : std::string_view(&c, 1));
+    }
+    caption << "V at ";
+    return appendMinutes(caption, peakSeconds);
+}
+
+Caption stallCaption(double seconds) {
+    Caption caption;
+    caption << "No readings for ";
+    return appendMinutes(caption, seconds);
 }
 
 std::vector<std::string> scaleLabelShapes(std::string_view decimalSeparator) {

@@ -40,4 +40,15 @@ std::vector<std::string> storeFullCaptionShapes();
 // The shape of a text: its digits written as "0".
 std::string shapeOf(std::string_view text);
 
+// The notices of a charge above the chart; NoticeStrip gives the shapes of the strip.
+//
+// The end of a charge: the peak voltage as the latest value writes its volts, but with the
+// user's decimal separator, and the charge time of the peak as the charge time is written
+// ("End of charge: peak 1.482V at 63 min, 12 sec").
+Caption endOfChargeCaption(float peakVolts, double peakSeconds, std::string_view decimalSeparator);
+
+// Readings stopped coming: the time since the latest, as the charge time is written
+// ("No readings for 2 min, 10 sec").
+Caption stallCaption(double seconds);
+
 }  // namespace tremolex

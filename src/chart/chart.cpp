@@ -83,6 +83,7 @@ void Chart::drawchart() {
 }
 
 void Chart::storeReplaced() {
+    m_peak.reset();
     drawgrid();
     showStoreNotice();
 }
@@ -90,8 +91,8 @@ void Chart::storeReplaced() {
 // Only while readings were turned away since the store last filled.
 void Chart::showStoreNotice() {
     const std::int64_t rejected = m_fields.samples.rejected();
-    m_controls.labstorefull.setCaption(rejected > 0 ? storeFullCaption(rejected).view()
-                                                    : std::string_view());
+    m_notices.show(NoticeStrip::Notice::StoreFull,
+                   rejected > 0 ? storeFullCaption(rejected).view() : std::string_view());
 }
 
 // The window moves to hold a reading that has left it, its ends on whole tenths,
@@ -121,7 +122,7 @@ void Chart::plot() {
     const double yScale = 1000 / divisor;
     const double bottom = wide(w.scalebottom);
     const double fullscale = m_fields.fullscale;
-    const auto height = [&](std::int16_t count) {
+    const auto height = [&](double count) {
         const double volts = wide(single(count / fullscale * 2.5));
         return single(yScale * (volts - bottom + 0.05));
     };
@@ -140,6 +141,11 @@ void Chart::plot() {
         m_heightOf[c] = height(static_cast<std::int16_t>(lowest + static_cast<int>(c)));
     }
     m_controls.grafik.PSetSeries(xStep, samples, lowest, {m_heightOf.data(), counts}, kPointColor);
+    if (m_peak && m_peak->index >= 1 && static_cast<std::size_t>(m_peak->index) <= n) {
+        const float x = single(xStep * m_peak->index);  // as the series places that point
+        const float y = height(m_peak->count);
+        m_controls.grafik.Line(x, y - kPeakMarkHalfHeight, x, y + kPeakMarkHalfHeight, kPeakColor);
+    }
 }
 
 void Chart::menuscaleup_Click() {

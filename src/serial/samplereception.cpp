@@ -33,6 +33,9 @@ void SampleReception::store(std::int16_t count) {
         m_times.starttime =
             static_cast<float>(static_cast<double>(m_times.starttime) - kSecondsPerDay);
     }
+    if (m_observer != nullptr) {
+        m_observer->sampleStored(count, m_store.samplecount(), m_times);
+    }
 }
 
 }  // namespace tremolex

@@ -4,6 +4,7 @@
 
 #include "state/chargetimes.h"
 #include "serial/rxbuffer.h"
+#include "serial/sampleobserver.h"
 #include "state/samplestore.h"
 #include "platform/clock.h"
 
@@ -26,6 +27,8 @@ public:
 
     // Handles the text of one receive event; allocates nothing.
     void receive(std::string_view input);
+    // Told of each stored reading from now on; nullptr for none (the start).
+    void setObserver(SampleObserver* observer) { m_observer = observer; }
 
 private:
     void store(std::int16_t count);
@@ -34,6 +37,7 @@ private:
     SampleStore& m_store;
     ChargeTimes& m_times;
     Clock& m_clock;
+    SampleObserver* m_observer = nullptr;
 };
 
 }  // namespace tremolex

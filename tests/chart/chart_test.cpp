@@ -123,7 +123,10 @@ TEST_F(ChartTest, Captions) {
                                                      {6e6f, "99999 min, 59 sec"}};
     for (const auto& [seconds, caption] : elapsed) {
         EXPECT_EQ(chargeTimeCaption({1000, 1000 + seconds}).view(), caption);
+        EXPECT_EQ(stallCaption(seconds).view(), "No readings for " + std::string(caption));
     }
+    EXPECT_EQ(endOfChargeCaption(1.4823f, 3792.9, ",").view(),
+              "End of charge: peak 1,482V at 63 min, 12 sec");
 }
 
 // The window sizes each label for the widest of these shapes, so each caption's shape must
@@ -169,6 +172,25 @@ TEST_F(ChartTest, RedrawWritesTheStatusLabels) {
     EXPECT_EQ(grafik.lines[12], (Segment{0, 1000.0f / 14, 1000, 1000.0f / 14, Chart::kGridColor}));
     EXPECT_EQ(grafik.lines[26], (Segment{0, 0, 0, 1000, Chart::kAxisColor}));
     EXPECT_EQ(grafik.lines[27], (Segment{0, 0, 1000, 0, Chart::kAxisColor}));
+}
+
+// After the points, a short upright mark in a colour of its own through the peak's point;
+// nothing else drawn changes, and a load takes the mark away.
+TEST_F(ChartTest, PeakMarkStandsOnThePeaksPoint) {
+    for (const std::int16_t count : {600, 606, 604}) {
+        samples.append(count);
+    }
+    chart.drawchart();
+    FakeSurface expected = grafik;
+    const FakeSurface::Point peak = grafik.points.at(1);
+    expected.lines.push_back({peak.x, peak.y - 15, peak.x, peak.y + 15, Chart::kPeakColor});
+    chart.markPeak(Chart::Peak{2, 606});
+    chart.drawchart();
+    EXPECT_EQ(grafik.lines, expected.lines);
+    EXPECT_EQ(grafik.points, expected.points);
+    chart.storeReplaced();
+    chart.drawchart();
+    EXPECT_EQ(grafik.lines.size(), expected.lines.size() - 1);
 }
 
 // A width of -0.1 typed into the settings file makes the vertical divisor zero.

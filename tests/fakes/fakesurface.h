@@ -17,6 +17,7 @@ public:
     struct Point {
         float x, y;
         Color color;
+        bool operator==(const Point&) const = default;
     };
 
     void setScaleLeft(float) override {}

@@ -1,0 +1,115 @@
+#include "charge/chargemonitor.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "chart/captions.h"
+#include "fakes/fakeclock.h"
+#include "fakes/fakedesktop.h"
+#include "fakes/fakewidgets.h"
+#include "serial/samplereception.h"
+
+namespace tremolex {
+namespace {
+
+// Readings at clock times, then the clock now: for how long they stalled (-1: not stalled).
+TEST(StallWatch, StallsAfterTheLongerOf30sAndTenUsualIntervals) {
+    const std::tuple<const char*, std::vector<float>, float, double> cases[] = {
+        {"FastReadingsKeepTheFloor", {0, 1, 2}, 32.5f, 30.5},
+        {"TenSlowIntervalsNotYet", {0, 5, 10, 15}, 65, -1},
+        {"TenSlowIntervalsPassed", {0, 5, 10, 15}, 65.5f, 50.5},
+        {"OneLongGapDoesNotStretchIt", {0, 5, 10, 15, 200, 205, 210}, 261, 51},
+        {"LastReadingBeforeMidnight", {86370, 86380, 86390}, 100.5f, 110.5},
+        {"AnIntervalAcrossMidnight", {86390, 0}, 100, -1},
+    };
+    for (const auto& [name, readings, now, stalled] : cases) {
+        StallWatch watch;
+        for (const float at : readings) {
+            watch.reading(at);
+        }
+        EXPECT_NEAR(watch.stalledFor(now).value_or(-1), stalled, 1e-3) << name;
+    }
+}
+
+// The monitor on the reception's hook, as the window wires them, with "," as separator.
+class ChargeMonitorTest : public testing::Test {
+protected:
+    ChargeMonitorTest() { reception.setObserver(&monitor); }
+    void read(int count, double at) {
+        clock.now = static_cast<float>(at);
+        reception.receive(std::to_string(count) + "\n");
+    }
+    void tick(double at) {
+        clock.now = static_cast<float>(at);
+        monitor.Timer1_Timer();
+    }
+    std::string shown() const { return strip.caption + (sleep.held() ? " [held]" : ""); }
+
+    RxBuffer rxbuffer;
+    SampleStore samples;
+    ChargeTimes times;
+    FakeClock clock;
+    SampleReception reception{rxbuffer, samples, times, clock};
+    std::int32_t fullscale = 1023;
+    bool portready = true;
+    FakeLabel strip;
+    NoticeStrip notices{strip};
+    FakeDesktopNotifier notifier;
+    FakeSleepInhibitor sleep;
+    ChargeMonitor monitor{
+        {samples, fullscale, portready}, {notices, clock, &notifier, &sleep}, "Tremolex", ","};
+};
+
+TEST_F(ChargeMonitorTest, StallNoticeWhileThePortIsOpenAndSleepHeldWhileReadingsCome) {
+    tick(100);  // no reading yet
+    EXPECT_EQ(shown(), "");
+    read(606, 101);
+    read(606, 102);
+    EXPECT_EQ(shown(), " [held]");
+    tick(232);
+    EXPECT_EQ(shown(), "No readings for 2 min, 10 sec");
+    read(606, 233);
+    EXPECT_EQ(shown(), " [held]");
+    portready = false;
+    monitor.portLost();
+    tick(400);
+    EXPECT_EQ(shown(), "");  // the port's own label tells it
+    portready = true;
+    read(606, 401);
+    EXPECT_EQ(shown(), " [held]");
+    monitor.Form_Unload();
+    EXPECT_EQ(shown(), "");
+}
+
+TEST_F(ChargeMonitorTest, EndOfChargeToldOnceBesideTheOtherNoticesAndGoneAfterALoad) {
+    for (int s = 0; s <= 90 * 60; s += 2) {  // up to 606 at 60 min, then down 1 a minute
+        read(s <= 3600 ? 530 + 76 * s / 3600 : 606 - (s - 3600) / 60, 50000 + s);
+    }
+    const std::string end = strip.caption;
+    int millivolts = 0, minutes = 0, seconds = 0, length = 0;
+    std::sscanf(end.c_str(), "End of charge: peak 1,%3dV at %d min, %d sec%n", &millivolts,
+                &minutes, &seconds, &length);
+    EXPECT_EQ(length, static_cast<int>(end.size())) << end;
+    EXPECT_NEAR(millivolts, 481, 5);
+    EXPECT_NEAR(minutes * 60 + seconds, 3600, 300);
+    EXPECT_NEAR(samples.sample(monitor.peak().value().index), 606, 1);
+    EXPECT_EQ(notifier.shown, std::vector<std::string>{"Tremolex: " + end});  // once
+
+    tick(55500);
+    EXPECT_EQ(strip.caption, end + "   No readings for 1 min, 40 sec");
+    while (samples.append(600)) {  // readings turned away still come: no stall notice
+    }
+    notices.show(NoticeStrip::Notice::StoreFull, storeFullCaption(7).view());  // as the chart
+    tick(55501);
+    EXPECT_EQ(strip.caption, "Store full: 7 new readings not stored   " + end);
+
+    samples.clear();  // Load Graph
+    monitor.storeReplaced();
+    notices.show(NoticeStrip::Notice::StoreFull, "");
+    EXPECT_EQ(shown(), "");
+    EXPECT_FALSE(monitor.peak());
+}
+
+}  // namespace
+}  // namespace tremolex
