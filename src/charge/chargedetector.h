@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace tremolex {
 
@@ -11,11 +12,21 @@ namespace tremolex {
 // not change the answer. Nothing fires in the first 5 minutes after a (re)start. A reading
 // at 0.2 V or below (the cell taken out) starts over. Constant time and no allocation per
 // reading; bounded state.
+//
+// How: readings are summed into 5-second bins of charge time. Each completed bin gives a
+// level, the mean of the last 90 s of bins after those far from their median are dropped
+// (spikes, contact bounce); a level that jumps faster than a cell can is passed over.
+// -dV: the last 45 s of those bins fall clearly (beyond 1.8 mV and the levels' noise)
+// below the highest level, which had been climbed to by 10 mV within half an hour (a fall
+// alone, as after the early bump, or a slow drift is no end). Flat end: a slow level (10
+// minutes of levels) climbed 15 mV within an hour, then made no new high for 45 minutes.
+// The work per reading is a few additions; once per 5-s bin it is a pass over 90 s of bins,
+// once a minute over 10 minutes of levels.
 class ChargeDetector {
 public:
     struct End {
-        double peakCount = 0;    // the smoothed peak, in counts (1023 = 2.5 V)
-        double peakSeconds = 0;  // charge time of the peak
+        double peakCount = 0;        // the smoothed peak, in counts (1023 = 2.5 V)
+        double peakSeconds = 0;      // charge time of the peak
         std::int32_t peakIndex = 0;  // store index of the reading nearest the peak
         double foundSeconds = 0;     // charge time when the end was found
     };
@@ -23,15 +34,82 @@ public:
     ChargeDetector();
 
     // A reading as it was stored: its count, its index in the store, and its charge time
-    // in seconds (never decreasing over a capture).
+    // in seconds (never decreasing over a capture). A time that goes back starts over with
+    // that reading; a time that is not finite is ignored. foundSeconds is the end of the
+    // bin in which the end showed, at most the charge time of the reading that completed it.
     void add(std::int16_t count, std::int32_t index, double chargeSeconds);
     // A new capture (Load Graph, or the store emptied): everything is forgotten.
     void restart();
-    // The end of the charge, once found; it stays found until a restart.
+    // The end of the charge, once found; it stays found until a restart (or a reading of
+    // 0.2 V or below: another cell).
     const std::optional<End>& end() const { return m_end; }
 
 private:
+    struct Bin {
+        std::int64_t number = -1;  // which bin of charge time this slot holds; -1: none
+        double sum = 0;            // of the counts
+        double timeSum = 0;        // of the charge times
+        std::int32_t readings = 0;
+        std::int32_t firstIndex = 0;
+        std::int32_t lastIndex = 0;
+        double firstSeconds = 0;
+        double lastSeconds = 0;
+    };
+    struct Level {
+        std::int64_t number = -1;  // the bin (or minute) it was taken at; -1: none
+        double counts = 0;
+        double seconds = 0;  // the mean charge time of what it averages
+    };
+
+    // A window's level, its uncertainty, and the level of its recent part (counts).
+    struct Window {
+        Level level;
+        double spread = 0;
+        std::optional<double> recent;
+        double recentSpread = 0;
+    };
+
+    void startOver();
+    void finishBin(std::int64_t number);
+    std::optional<Window> windowAt(std::int64_t number);
+    bool steady(const Level& level);
+    double binEnd(std::int64_t number) const;
+    void checkFall(const Window& window, std::int64_t number);
+    void checkFlat(std::int64_t number);
+    std::int32_t indexNear(double seconds) const;
+
     std::optional<End> m_end;
+
+    bool m_started = false;  // a reading above 0.2 V came since the (re)start
+    double m_holdUntil = 0;  // charge time before which nothing counts
+    double m_lastSeconds = 0;
+    std::int64_t m_currentBin = -1;  // the bin readings go into; -1: none yet
+    std::vector<Bin> m_bins;         // ring, by bin number
+    std::vector<Level> m_levels;     // ring of the levels of the last 10 minutes, by bin
+    std::vector<Level> m_minutes;    // ring of the slow level once a minute, the last hour
+    std::vector<Level> m_lows;       // ring of each minute's lowest level, the last half hour
+    std::vector<Level> m_window;     // the bins of one level's window
+    std::vector<double> m_scratch;   // their means, for the median
+
+    std::optional<Level> m_lastLevel;   // the last level taken
+    std::optional<double> m_jumpSince;  // charge time since when levels jumped away from it
+
+    // -dV
+    double m_highest = 0;         // highest level so far
+    double m_climbToHighest = 0;  // how far the level rose to it within half an hour
+    double m_highestSpread = 0;   // uncertainty of that level, counts
+    double m_highestSeconds = 0;
+    std::int32_t m_highestIndex = 0;
+    bool m_anyLevel = false;
+
+    // flat end
+    bool m_climbed = false;      // the slow level made a final climb
+    double m_flatReference = 0;  // slow level it must rise clearly above to go on climbing
+    double m_flatSince = 0;      // charge time it last did
+    int m_flatMinutes = 0;       // minutes with a slow level since then
+    double m_slowHighest = 0;
+    double m_slowHighestSeconds = 0;
+    std::int32_t m_slowHighestIndex = 0;
 };
 
 }  // namespace tremolex
