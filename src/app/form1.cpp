@@ -17,6 +17,7 @@ namespace {
 namespace names = settingnames;
 
 constexpr std::string_view kAppTitle = "Tremolex";
+constexpr std::string_view kWindowTitle = "Bramwick Tremolex";
 constexpr Color kBlack = rgb(0, 0, 0);
 constexpr Color kWhite = rgb(255, 255, 255);
 constexpr Color kLightGreen = rgb(192, 255, 192);
@@ -29,7 +30,7 @@ constexpr std::string_view kScaleLabelUnset = "xxxxxx";  // until the first show
 
 Form1::Form1(Window& window, Form1Services services)
     : m_window(window), m_services(std::move(services)) {
-    m_window.setTitle("Bramwick Tremolex");
+    m_window.setTitle(kWindowTitle);
     m_window.setMinimumSize(px(FormLayout::kMinimumSize), px(FormLayout::kMinimumSize));
     buildControls();
     buildMenus();
@@ -53,9 +54,21 @@ Form1::Form1(Window& window, Form1Services services)
         *m_comm, *m_Label1, *m_dialogs, m_settings, *m_retryTimer);
     m_logFiles = std::make_unique<LogFiles>(
         LogFiles::Fields{m_state.lastpath, m_state.samples, m_state.times, m_state.apptitle},
-        *m_fileDialog, *m_dialogs, m_settings, *m_services.clock,
-        [this] { m_chart->storeReplaced(); });
-    m_comm->setEvents([this] { MSComm1_OnComm(); }, [this] { m_port->portLost(); });
+        *m_fileDialog, *m_dialogs, m_settings, *m_services.clock, [this] {
+            m_charge->storeReplaced();
+            m_chart->storeReplaced();
+        });
+    m_charge = std::make_unique<ChargeMonitor>(
+        ChargeMonitor::Fields{m_state.samples, m_state.fullscale, m_state.portready},
+        ChargeMonitor::Services{m_chart->notices(), *m_services.clock, m_services.notifier.get(),
+                                m_services.sleepInhibitor.get()},
+        std::string(kWindowTitle), m_services.decimalSeparator);
+    m_reception.setObserver(m_charge.get());
+    m_comm->setEvents([this] { MSComm1_OnComm(); },
+                      [this] {
+                          m_port->portLost();
+                          m_charge->portLost();
+                      });
     m_window.setEvents({.onResize =
                             [this] {
                                 followDecorations();
@@ -70,6 +83,7 @@ Form1::Form1(Window& window, Form1Services services)
 Form1::~Form1() {
     m_window.setEvents({});
     m_comm->setEvents({}, {});
+    m_reception.setObserver(nullptr);
 }
 
 void Form1::buildControls() {
@@ -112,6 +126,9 @@ void Form1::buildControls() {
     m_labstorefull->setForeColor(kBlack);
     m_labstorefull->setBackColor(kLightRed);
     m_labstorefull->setHiddenWhenEmpty(true);
+    // Sized for all its notices at once, it reaches past a small window's edge: each notice
+    // starts at the left, where it is seen whole.
+    m_labstorefull->setAlignment(WindowLabel::Align::Left);
 
     // The design sizes fit a small font only; no caption the program shows is ever cut
     // short, whatever the desktop's font and scale. The scale labels keep their right
@@ -120,7 +137,8 @@ void Form1::buildControls() {
     m_Label1->fitCaptions(PortConnection::statusCaptions(), Growth::RightAndDown);
     m_labvalue->fitCaptions(valueCaptionShapes(), Growth::RightAndDown);
     m_labtime->fitCaptions(chargeTimeCaptionShapes(), Growth::RightAndDown);
-    m_labstorefull->fitCaptions(storeFullCaptionShapes(), Growth::RightAndDown);
+    m_labstorefull->fitCaptions(NoticeStrip::shapes(m_services.decimalSeparator),
+                                Growth::RightAndDown);
     std::vector<std::string> scaleTexts = scaleLabelShapes(m_services.decimalSeparator);
     scaleTexts.emplace_back(kScaleLabelUnset);
     for (WindowLabel* lab : m_labs) {
@@ -169,6 +187,13 @@ bool Form1::Form_Load() {
     return true;
 }
 
+// The peak the monitor found is marked from the redraw of this tick on.
+void Form1::Timer1_Timer() {
+    m_charge->Timer1_Timer();
+    m_chart->markPeak(m_charge->peak());
+    m_chart->Timer1_Timer();
+}
+
 // Each value is read and applied before the next is read.
 void Form1::restoreGeometry() {
     WindowGeometry stored;
@@ -197,6 +222,7 @@ void Form1::restoreGeometry() {
 }
 
 void Form1::Form_Unload() {
+    m_charge->Form_Unload();
     m_settings.regwrite(names::kWindowLeft, numtext(Left()));
     m_settings.regwrite(names::kWindowTop, numtext(Top()));
     m_settings.regwrite(names::kWindowWidth, numtext(Width()));

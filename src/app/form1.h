@@ -7,12 +7,15 @@
 
 #include "app/form1state.h"
 #include "app/outerframe.h"
+#include "charge/chargemonitor.h"
 #include "chart/chart.h"
 #include "logfile/logfiles.h"
 #include "platform/clock.h"
 #include "platform/commport.h"
+#include "platform/desktopnotifier.h"
 #include "platform/instancelock.h"
 #include "platform/keystore.h"
+#include "platform/sleepinhibitor.h"
 #include "platform/window.h"
 #include "serial/portconnection.h"
 #include "serial/samplereception.h"
@@ -27,9 +30,11 @@ struct Form1Services {
     std::unique_ptr<CommPort> comm;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<InstanceLock> instanceLock;
-    std::unique_ptr<Dialogs> dialogs;        // null: the window's own modal boxes
-    std::unique_ptr<FileDialog> fileDialog;  // null: the window's own file dialog
-    std::string programFolder;               // where the executable lives
+    std::unique_ptr<Dialogs> dialogs;                // null: the window's own modal boxes
+    std::unique_ptr<FileDialog> fileDialog;          // null: the window's own file dialog
+    std::unique_ptr<DesktopNotifier> notifier;       // null: none
+    std::unique_ptr<SleepInhibitor> sleepInhibitor;  // null: none
+    std::string programFolder;                       // where the executable lives
     std::string decimalSeparator = ".";
 };
 
@@ -47,7 +52,7 @@ public:
     // then, and the window must not be shown.
     bool Form_Load();
 
-    void Timer1_Timer() { m_chart->Timer1_Timer(); }
+    void Timer1_Timer();
     void MSComm1_OnComm() { m_reception.receive(m_comm->input()); }
 
     const Form1State& state() const { return m_state; }
@@ -98,6 +103,7 @@ private:
     std::unique_ptr<Chart> m_chart;
     std::unique_ptr<PortConnection> m_port;
     std::unique_ptr<LogFiles> m_logFiles;
+    std::unique_ptr<ChargeMonitor> m_charge;
     OuterFrame m_frame{1440.0 / m_window.logicalDpi()};
 };
 

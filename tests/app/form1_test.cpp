@@ -108,7 +108,12 @@ TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
     EXPECT_EQ(cut("labvalue", values), "");
     EXPECT_EQ(cut("labtime", times), "");
     EXPECT_EQ(cut("lab1", scales), "");
-    EXPECT_EQ(cut("labstorefull", {storeFullCaption(12345678901).view().data()}), "");
+    FakeLabel notices;  // every notice at once, the widest there is
+    NoticeStrip strip(notices);
+    strip.show(NoticeStrip::Notice::StoreFull, storeFullCaption(12345678901).view());
+    strip.show(NoticeStrip::Notice::EndOfCharge, endOfChargeCaption(16.28f, 6e6, ".").view());
+    strip.show(NoticeStrip::Notice::Stalled, stallCaption(6e6).view());
+    EXPECT_EQ(cut("labstorefull", {notices.caption}), "");
     for (const char* fixed : {"Label2", "Label3", "Label4"}) {
         EXPECT_EQ(cut(fixed, {form->label(fixed).text().toStdString()}), "") << fixed;
     }
