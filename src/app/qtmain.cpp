@@ -11,6 +11,8 @@
 #else
 #include "platform/posix/configdir.h"
 #include "platform/posix/inifilekeystore.h"
+#include "platform/qt/dbusdesktopnotifier.h"
+#include "platform/qt/logindsleepinhibitor.h"
 #include "platform/qt/qtinstancelock.h"
 #include "platform/qt/qtquitsignals.h"
 #endif
@@ -27,6 +29,8 @@ int main(int argc, char** argv) {
 #else
     services.keys = std::make_unique<IniFileKeyStore>(settingsFilePath());
     services.instanceLock = std::make_unique<QtInstanceLock>();
+    services.notifier = std::make_unique<DBusDesktopNotifier>();
+    services.sleepInhibitor = std::make_unique<LogindSleepInhibitor>();
 #endif
     services.comm = std::make_unique<QtCommPort>();
     services.clock = std::make_unique<QtClock>();

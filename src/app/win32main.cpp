@@ -12,6 +12,8 @@
 #include "platform/windows/widetext.h"
 #include "platform/windows/win32clock.h"
 #include "platform/windows/win32commport.h"
+#include "platform/windows/win32desktopnotifier.h"
+#include "platform/windows/win32sleepinhibitor.h"
 #include "platform/windows/win32window.h"
 #include "platform/windows/windowsinstancelock.h"
 
@@ -47,15 +49,17 @@ std::string decimalSeparator() {
 int main() {
     using namespace tremolex;
     try {
+        Win32Window window;  // first: the notifier flashes it
         Form1Services services;
         services.keys = std::make_unique<RegistryKeyStore>();
         services.comm = std::make_unique<Win32CommPort>();
         services.clock = std::make_unique<Win32Clock>();
         services.instanceLock = std::make_unique<WindowsInstanceLock>();
+        services.notifier = std::make_unique<Win32DesktopNotifier>(window.handle());
+        services.sleepInhibitor = std::make_unique<Win32SleepInhibitor>();
         services.programFolder = programFolder();
         services.decimalSeparator = decimalSeparator();
 
-        Win32Window window;
         Form1 form(window, std::move(services));
         if (!form.Form_Load()) {
             return 0;  // another copy runs
