@@ -1,5 +1,6 @@
 // The real program as a person runs it, on an X server of its own: start-up to the first
-// shown window, and CPU and memory while a device sends readings onto a full chart. Each
+// shown window, and CPU, wakeups and memory at rest and while a device sends readings onto a
+// full chart. Each
 // figure beside a reference measured in the same run; printed as one table together with
 // the figures of the library benchmarks, read from their JSON output.
 //
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <random>
 #include <thread>
@@ -22,6 +24,7 @@
 #include "mapwatch.h"
 #include "platform/posix/configdir.h"
 #include "realprogram.h"
+#include "support/files.h"
 #include "testenvironment.h"
 
 namespace {
@@ -97,10 +100,25 @@ void addLibraryFigures(BenchReport& report, const std::filesystem::path& results
                load["x_floor"].toDouble(-1), 2);
 }
 
+// Voluntary context switches of all threads of `pid`: each is a thread going to sleep to
+// wait for something, so they count how often the process was woken.
+long wakeups(pid_t pid) {
+    long total = 0;
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        const std::string status = contentOf(task.path() / "status");
+        const auto at = status.find("\nvoluntary_ctxt_switches:");
+        total += at == std::string::npos ? 0 : std::atol(status.c_str() + at + 25);
+    }
+    return total;
+}
+
 struct StartUp {
     double programMs = -1;  // -1: not measured
     double emptyMs = -1;
     long emptyPeakKiB = -1;
+    double emptyWakeupsPerSecond = -1;  // at rest, once drawn
 };
 
 // From exec to the window being mapped, as the X server reports it; the first start of
@@ -129,6 +147,10 @@ StartUp measureStartUp(int runs) {
             if (!isProgram && run == runs) {
                 std::this_thread::sleep_for(1s);  // drawn and settled
                 result.emptyPeakKiB = usage(process.pid()).peakKiB;
+                const long woken = wakeups(process.pid());
+                std::this_thread::sleep_for(5s);
+                result.emptyWakeupsPerSecond =
+                    static_cast<double>(wakeups(process.pid()) - woken) / 5;
             }
         }
     }
@@ -159,10 +181,20 @@ std::string lines(const std::vector<int>& counts) {
     return text;
 }
 
-// Sends readings at `perSecond` for `seconds`; the CPU % the program used meanwhile.
-double cpuPercentWhileSending(RealProgram& real, const ChildProcess& program, double perSecond,
-                              double seconds, const std::vector<int>& counts) {
+// What the program used during one phase; -1: not measured.
+struct Phase {
+    double cpuPercent = -1;
+    double wakeupsPerSecond = -1;
+    long peakKiB = -1;  // the highest resident memory during the phase
+};
+
+// Sends readings at `perSecond` (none at 0) for `seconds`; what the program used meanwhile.
+Phase whileSending(RealProgram& real, const ChildProcess& program, double perSecond, double seconds,
+                   const std::vector<int>& counts) {
+    // "5" starts the peak afresh from the memory in use now.
+    std::ofstream("/proc/" + std::to_string(program.pid()) + "/clear_refs") << "5";
     const Usage before = usage(program.pid());
+    const long wokenBefore = wakeups(program.pid());
     const auto start = Clock::now();
     std::string pending;
     const auto after = [&](double s) {
@@ -180,14 +212,17 @@ double cpuPercentWhileSending(RealProgram& real, const ChildProcess& program, do
         pending += '\n';
         pending.erase(0, real.device.write(pending));
     }
-    return (usage(program.pid()).cpuSeconds - before.cpuSeconds) / secondsSince(start) * 100;
+    const double took = secondsSince(start);
+    const Usage used = usage(program.pid());
+    return {(used.cpuSeconds - before.cpuSeconds) / took * 100,
+            static_cast<double>(wakeups(program.pid()) - wokenBefore) / took, used.peakKiB};
 }
 
 struct Load {
-    double idlePercent = -1;  // -1: not measured
-    double slowPercent = -1;
-    double fastPercent = -1;
-    long peakKiB = -1;
+    Phase idle;         // the port open and silent, an empty store
+    Phase slow;         // 10 readings a second onto a full store
+    Phase fast;         // 400 readings a second
+    long peakKiB = -1;  // over the fill and both phases
     double fillSeconds = -1;
 };
 
@@ -207,8 +242,7 @@ Load measureLoad(const Options& options) {
             return load;
         }
         std::this_thread::sleep_for(2s);
-        load.idlePercent =
-            cpuPercentWhileSending(real, *program, 0, std::min(options.phaseSeconds, 20.0), {});
+        load.idle = whileSending(real, *program, 0, std::min(options.phaseSeconds, 20.0), {});
     }
     const auto program = real.start();
     const std::string window = real.windowNamed(kTitle);
@@ -233,13 +267,14 @@ Load measureLoad(const Options& options) {
         return load;
     }
     load.fillSeconds = secondsSince(start);
+    load.peakKiB = usage(program->pid()).peakKiB;  // the phases start their peaks afresh
     // The latest readings again: the voltage window stays where the fill left it.
     const std::vector<int> tail(counts.end() - 1000, counts.end());
     std::cerr << "10 readings a second\n";
-    load.slowPercent = cpuPercentWhileSending(real, *program, 10, options.phaseSeconds, tail);
+    load.slow = whileSending(real, *program, 10, options.phaseSeconds, tail);
     std::cerr << "400 readings a second\n";
-    load.fastPercent = cpuPercentWhileSending(real, *program, 400, options.phaseSeconds, tail);
-    load.peakKiB = usage(program->pid()).peakKiB;
+    load.fast = whileSending(real, *program, 400, options.phaseSeconds, tail);
+    load.peakKiB = std::max({load.peakKiB, load.slow.peakKiB, load.fast.peakKiB});
     return load;
 }
 
@@ -258,18 +293,39 @@ void addProgramFigures(BenchReport& report, const Options& options) {
         benchmarkEntry(results / "chart.json", "BM_DrawChart/458/372")["redraw_ms"].toDouble(-1);
     const double linesPerSecond =
         benchmarkEntry(results / "reception.json", "BM_Reception/64")["lines_per_s"].toDouble(-1);
-    for (const auto& [rate, percent] :
-         {std::pair{10, load.slowPercent}, std::pair{400, load.fastPercent}}) {
+    const auto duration = [&](double seconds) {
+        return std::to_string(static_cast<int>(seconds)) + " s";
+    };
+    const std::string rest = "at rest, port open and silent, empty store, " +
+                             duration(std::min(options.phaseSeconds, 20.0));
+    for (const auto& [rate, phase] : {std::pair{10, load.slow}, std::pair{400, load.fast}}) {
         const std::string figure = "CPU, full chart, " + std::to_string(rate) + " readings/s for " +
-                                   std::to_string(static_cast<int>(options.phaseSeconds)) + " s";
+                                   duration(options.phaseSeconds);
         const double floor = redrawMs > 0 && linesPerSecond > 0
                                  ? redrawMs / 1000 * 100 + rate / linesPerSecond * 100
                                  : -1;
-        report.addCost(figure, percent, "%", "drawchart 458x372 once a second + reception", floor,
+        report.addCost(figure, phase.cpuPercent, "%", "drawchart 458x372 once a second + reception",
+                       floor, 2);
+        report.addCost(figure, phase.cpuPercent, "%", "the program " + rest, load.idle.cpuPercent,
                        2);
-        report.addCost(figure, percent, "%", "the program idle, empty store", load.idlePercent, 2);
     }
-    report.addCost("peak memory, full store, both phases", load.peakKiB / 1024.0, "MiB",
+    report.add("CPU, " + rest, load.idle.cpuPercent, "%", "", -1, -1, 2);
+    // A wakeup is a voluntary context switch of any of the program's threads.
+    for (const auto& [rate, phase] : {std::pair{10, load.slow}, std::pair{400, load.fast}}) {
+        report.addCost("wakeups, full chart, " + std::to_string(rate) + " readings/s (goal 25)",
+                       phase.wakeupsPerSecond, "/s", "the program " + rest,
+                       load.idle.wakeupsPerSecond);
+    }
+    report.addCost("wakeups, " + rest, load.idle.wakeupsPerSecond, "/s",
+                   "empty Qt Widgets window at rest", startUp.emptyWakeupsPerSecond);
+    report.addCost("peak memory, " + rest, load.idle.peakKiB / 1024.0, "MiB",
+                   "peak memory of the empty Qt Widgets window", startUp.emptyPeakKiB / 1024.0);
+    for (const auto& [rate, phase] : {std::pair{10, load.slow}, std::pair{400, load.fast}}) {
+        report.addCost("peak memory, full store, " + std::to_string(rate) + " readings/s",
+                       phase.peakKiB / 1024.0, "MiB", "peak memory of the empty Qt Widgets window",
+                       startUp.emptyPeakKiB / 1024.0);
+    }
+    report.addCost("peak memory, full store, fill and both phases", load.peakKiB / 1024.0, "MiB",
                    "peak memory of the empty Qt Widgets window", startUp.emptyPeakKiB / 1024.0);
     report.add("fill of 100000 readings at full speed, until shown", load.fillSeconds, "s", "", -1,
                -1, 2);

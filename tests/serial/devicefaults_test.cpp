@@ -1,18 +1,26 @@
 // The receive path as the window wires it (real port on a pseudo-terminal, connection,
 // reception, store), under what a bench throws at it: a device that keeps going away and
-// coming back, and one that floods the line without a line feed.
+// coming back, one that floods the line without a line feed, and a busy window.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDialog>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/form1state.h"
 #include "fakes/fakeclock.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
+#include "logfile/logfiles.h"
+#include "logfile/logformat.h"
 #include "platform/qt/qtcommport.h"
 #include "serial/portconnection.h"
 #include "serial/samplereception.h"
@@ -31,6 +39,7 @@ protected:
             [this] {
                 const std::string_view input = comm.input();
                 largestInput = std::max(largestInput, input.size());
+                taken += input.size();
                 reception.receive(input);
             },
             [this] {
@@ -54,6 +63,7 @@ protected:
         {state.portnum, state.baudrate, state.portready, state.apptitle, state.rxbuffer}, comm,
         label, dialogs, settings, retry);
     std::size_t largestInput = 0;
+    std::atomic<std::size_t> taken = 0;
     int losses = 0;
 };
 
@@ -93,6 +103,42 @@ TEST_F(DeviceFaultsTest, FloodWithoutLineFeedIsDroppedAndLaterLinesAreStored) {
     ASSERT_TRUE(waitFor([&] { return state.samples.samplecount() == 3; }));
     EXPECT_THAT(state.samples.samples(), testing::ElementsAre(512, -7, 0));
     EXPECT_LT(largestInput, std::size_t{1} << 20);  // what the kernel holds, not the flood
+}
+
+// A modal dialog open, then a log of 100000 readings loaded: the window still takes the text
+// as a device sends it at 115200 baud, never leaving more unread than the kernel holds for
+// a serial line (about 4 KB), beyond which a real device's bytes would be lost.
+TEST_F(DeviceFaultsTest, BusyWindowKeepsUpWithTheLineAt115200Baud) {
+    const std::string log = std::string(std::getenv("HOME")) + "/full.log";
+    std::ofstream(log, std::ios::binary) << formatLog(std::vector<std::int16_t>(100000, 512));
+    FakeFileDialog fileDialog;
+    fileDialog.answers = {log};
+    LogFiles logFiles({state.lastpath, state.samples, state.times, state.apptitle}, fileDialog,
+                      dialogs, settings, clock, [] {});
+    std::string text;
+    while (text.size() < 3 * 11520) {  // three seconds of the line: 10 bits a byte
+        text += std::to_string(text.size() % 1024) + '\n';
+    }
+    std::atomic<std::size_t> sent = 0, mostUnread = 0;
+    std::thread line([&] {
+        const auto start = std::chrono::steady_clock::now();
+        for (std::chrono::duration<double> since{}; sent < text.size() && since.count() < 20;
+             since = std::chrono::steady_clock::now() - start) {
+            const auto due = std::min(text.size(), static_cast<std::size_t>(since.count() * 11520));
+            sent += device.write(std::string_view(text).substr(sent, due - sent));
+            mostUnread = std::max<std::size_t>(mostUnread, sent - taken);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    QDialog dialog;
+    QTimer::singleShot(1000, &dialog, &QDialog::accept);
+    dialog.exec();
+    logFiles.menuload_Click();
+    const bool all = waitFor([&] { return taken == text.size(); });
+    line.join();
+    EXPECT_TRUE(all) << taken << " of " << text.size();
+    EXPECT_LT(mostUnread, 4096u);
+    EXPECT_EQ(state.samples.samplecount(), 100000);  // loaded while the text came
 }
 
 }  // namespace

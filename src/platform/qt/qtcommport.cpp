@@ -1,5 +1,7 @@
 #include "platform/qt/qtcommport.h"
 
+#include <QSocketNotifier>
+
 #ifdef _WIN32
 #include "platform/windows/portdevice.h"
 #else
@@ -50,13 +52,11 @@ CommPort::OpenResult outcome(CommPort::Failure failure, const std::string& devic
 }  // namespace
 
 QtCommPort::QtCommPort() {
-    QObject::connect(&m_port, &QSerialPort::readyRead, [this] {
-        if (m_onComm) {
-            m_onComm();
-        }
-    });
+#ifdef _WIN32
+    QObject::connect(&m_port, &QSerialPort::readyRead, [this] { comm(); });
     QObject::connect(&m_port, &QSerialPort::errorOccurred,
                      [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
+#endif
 }
 
 QtCommPort::~QtCommPort() {
@@ -76,7 +76,7 @@ void QtCommPort::setEvents(std::function<void()> onComm, std::function<void()> o
 
 CommPort::OpenResult QtCommPort::open() {
     close();
-    m_leftover.clear();
+    waiting().clear();
     if (m_portNumber < 1 || m_portNumber > kHighestPort || !m_settings) {
         return outcome(Failure::Refused, {});
     }
@@ -129,63 +129,87 @@ CommPort::OpenResult QtCommPort::open() {
     // Devices without modem lines refuse these; the port works without them.
     m_port.setDataTerminalReady(true);
     m_port.setRequestToSend(true);
+#ifndef _WIN32
+    // QSerialPort's own notifier, its child, is held off for as long as the port is open:
+    // it turns it on only when opening and when read from, which this class never does.
+    for (QSocketNotifier* notifier : m_port.findChildren<QSocketNotifier*>()) {
+        notifier->setEnabled(false);
+    }
+    m_reader.start(static_cast<int>(m_port.handle()));
+#endif
     return outcome(Failure::None, device);
 }
 
 void QtCommPort::close() {
+#ifndef _WIN32
+    m_reader.stop();
+#endif
     if (m_port.isOpen()) {
         m_port.close();
     }
 }
 
+void QtCommPort::comm() {
+    if (m_onComm) {
+        m_onComm();
+    }
+}
+
 std::string_view QtCommPort::input() {
     m_input.clear();
-    if (!m_leftover.empty()) {
-        m_input.swap(m_leftover);
-    }
+    m_input.swap(waiting());
+#ifdef _WIN32
     appendWaiting(m_input);
+#endif
     return m_input;
 }
 
-void QtCommPort::appendWaiting(std::string& to) {
-    if (!m_port.isOpen()) {
-        return;
-    }
-    const qint64 waiting = m_port.bytesAvailable();
-    if (waiting <= 0) {
-        return;
-    }
-    const std::size_t start = to.size();
-    to.resize(start + static_cast<std::size_t>(waiting));
-    const qint64 got = m_port.read(to.data() + start, waiting);
-    to.resize(start + static_cast<std::size_t>(got > 0 ? got : 0));
-}
-
-void QtCommPort::onErrorOccurred(QSerialPort::SerialPortError error) {
-    if (!m_port.isOpen()) {
-        return;
-    }
-    // Reading a device that went away gives end of file, which Qt reports with whatever
-    // errno was left behind: ResourceError when that was EIO, otherwise ReadError, again
-    // and again while the port stays open. The line's state tells a hang-up from a
-    // passing read error.
-    bool gone = error == QSerialPort::ResourceError;
-#ifndef _WIN32
-    gone = gone || (error == QSerialPort::ReadError && hungUp(static_cast<int>(m_port.handle())));
-#endif
-    if (!gone) {
-        return;
-    }
+void QtCommPort::deviceGone() {
     // What arrived before the device went away is handed over first: it is part of the
     // capture.
-    appendWaiting(m_leftover);
-    if (!m_leftover.empty() && m_onComm) {
-        m_onComm();
+    if (!waiting().empty()) {
+        comm();
     }
     close();
     if (m_onLost) {
         m_onLost();
     }
 }
+
+#ifdef _WIN32
+
+std::string& QtCommPort::waiting() {
+    return m_leftover;
+}
+
+void QtCommPort::appendWaiting(std::string& to) {
+    if (!m_port.isOpen()) {
+        return;
+    }
+    const qint64 available = m_port.bytesAvailable();
+    if (available <= 0) {
+        return;
+    }
+    const std::size_t start = to.size();
+    to.resize(start + static_cast<std::size_t>(available));
+    const qint64 got = m_port.read(to.data() + start, available);
+    to.resize(start + static_cast<std::size_t>(got > 0 ? got : 0));
+}
+
+void QtCommPort::onErrorOccurred(QSerialPort::SerialPortError error) {
+    // Reading a device that went away gives end of file, which Qt reports as ResourceError.
+    if (m_port.isOpen() && error == QSerialPort::ResourceError) {
+        appendWaiting(m_leftover);
+        deviceGone();
+    }
+}
+
+#else
+
+std::string& QtCommPort::waiting() {
+    return m_reader.received();
+}
+
+#endif
 
 }  // namespace tremolex

@@ -8,6 +8,9 @@
 
 #include "platform/commport.h"
 #include "platform/linesettings.h"
+#ifndef _WIN32
+#include "platform/qt/terminalreader.h"
+#endif
 
 namespace tremolex {
 
@@ -24,6 +27,11 @@ namespace tremolex {
 // Input that arrived before the device went away stays readable through input() until
 // the next opening; an opening starts with nothing waiting, so text of two devices (or
 // of two sessions of one device) is never joined.
+//
+// Elsewhere than on Windows QSerialPort opens, sets up and locks the device, and a
+// TerminalReader reads its descriptor in batches instead of QSerialPort, which would wake
+// the thread for every few bytes: `onComm` then runs at most about 20 times a second on a
+// busy line, and a silent line costs nothing.
 class QtCommPort final : public CommPort {
 public:
     QtCommPort();
@@ -43,16 +51,28 @@ public:
     void setEvents(std::function<void()> onComm, std::function<void()> onLost) override;
 
 private:
+    void comm();
+    // Read from the device and not yet taken by input().
+    std::string& waiting();
+    // Hands over what came before the device went away, closes the port and tells.
+    void deviceGone();
+#ifdef _WIN32
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void appendWaiting(std::string& to);
+#endif
 
     QSerialPort m_port;
     std::int32_t m_portNumber = 0;
     std::optional<LineSettings> m_settings = LineSettings{};
     std::function<void()> m_onComm;
     std::function<void()> m_onLost;
-    std::string m_input;     // what input() returns; keeps its capacity between calls
+    std::string m_input;  // what input() returns; keeps its capacity between calls
+#ifdef _WIN32
     std::string m_leftover;  // read out of a port that went away, for the next input()
+#else
+    // After m_port, so that it stops watching the descriptor before the port closes it.
+    TerminalReader m_reader{[this] { comm(); }, [this] { deviceGone(); }};
+#endif
 };
 
 }  // namespace tremolex
