@@ -168,11 +168,10 @@ TEST(ChargeDetector, HoldsOffFiveMinutesAndStartsOverOnAnEmptyHolderOrARestart) 
                 script.also(detector, s);
             }
         }
-        EXPECT_EQ(detector.end().has_value(), script.found) << script.name;
-        if (detector.end() && script.found) {
-            EXPECT_GT(detector.end()->foundSeconds, script.peak) << script.name;
-            EXPECT_LE(detector.end()->foundSeconds, script.peak + 180) << script.name;
-        }
+        ASSERT_EQ(detector.end().has_value(), script.found) << script.name;
+        EXPECT_TRUE(!script.found ||
+                    std::abs(detector.end()->foundSeconds - script.peak - 90) <= 90)
+            << script.name;
     }
 }
 
@@ -182,7 +181,6 @@ TEST(ChargeDetector, HoldsOffFiveMinutesAndStartsOverOnAnEmptyHolderOrARestart) 
 // ends then differ by up to some 40 s.
 TEST(ChargeDetector, EndsTheSameCurveAtTheSameTimeAtAnyReadingRate) {
     Capture slow, fast;
-    fast.times.reserve(400 * 1800);
     for (std::uint64_t seed = 0; seed < 3; ++seed) {
         const ChargeCurve curve(Kind::NiMHHalfC, seed);
         feed(curve, 0.1, seed, false, slow);

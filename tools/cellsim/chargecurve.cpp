@@ -129,6 +129,9 @@ ChargeCurve::ChargeCurve(Kind kind, std::uint64_t seed) : m_kind(kind) {
     // A few thousand points: interpolating them is far cheaper than the exponentials, and
     // off by well under a microvolt, as the curve bends over minutes.
     m_step = std::max(1.0, m_length / 3000);
+    if (m_end) {
+        m_step = *m_end / std::ceil(*m_end / m_step);  // a point on the peak keeps it the highest
+    }
     const auto points = static_cast<std::size_t>(m_length / m_step) + 2;
     m_table.reserve(points);
     for (std::size_t i = 0; i < points; ++i) {

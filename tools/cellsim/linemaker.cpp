@@ -55,6 +55,10 @@ int LineMaker::count(double volts) {
 }
 
 std::string LineMaker::lines(double volts) {
+    return linesForCount(count(volts));
+}
+
+std::string LineMaker::linesForCount(int count) {
     const std::string_view ending = endingText(m_settings.ending);
     std::string text;
     if (m_settings.garbage > 0 &&
@@ -63,7 +67,7 @@ std::string LineMaker::lines(double volts) {
             0, kInvalidLines.size() - 1)(m_garbageEngine);
         text.append(kInvalidLines[pick]).append(ending);
     }
-    text.append(std::to_string(count(volts))).append(ending);
+    text.append(std::to_string(count)).append(ending);
     return text;
 }
 

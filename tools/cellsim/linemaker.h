@@ -37,6 +37,8 @@ public:
 
     // The bytes of one reading of `volts`, an invalid line first when the draw says so.
     std::string lines(double volts);
+    // The same for a reading that is already a count (no noise added).
+    std::string linesForCount(int count);
 
     // Lines the program must drop (without their ending): each breaks the protocol one way.
     static std::span<const std::string_view> invalidLines();

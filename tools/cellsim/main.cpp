@@ -18,6 +18,17 @@ int main(int argc, char** argv) {
         std::cerr << "cellsim: " << parsed.error << "\nTry 'cellsim --help'.\n";
         return kExitBadArguments;
     }
+    if (parsed.options->printEnd) {
+        const Options& options = *parsed.options;
+        const auto end = options.charge ? ChargeCurve(*options.charge, *options.seed).endSeconds()
+                                        : Profile(options.profile).endSeconds();
+        if (end) {
+            std::cout << *end << '\n';
+        } else {
+            std::cout << "none\n";
+        }
+        return kExitStopped;
+    }
     StopSignals signals;
     Simulator simulator(*parsed.options, signals, std::cout, std::cerr);
     return simulator.run();

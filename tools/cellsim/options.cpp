@@ -80,9 +80,15 @@ const std::map<std::string_view, ValueReader>& valueOptions() {
     static const std::map<std::string_view, ValueReader> readers = {
         {"--profile",
          [](std::string_view text, Options& options) -> std::optional<std::string> {
+             options.charge = ChargeCurve::kindNamed(text);
+             if (options.charge) {
+                 return std::nullopt;
+             }
              const auto kind = Profile::kindNamed(text);
              if (!kind) {
-                 return quoted(text) + " is not a profile (nimh, nicd, ramp, constant, sine)";
+                 return quoted(text) +
+                        " is not a profile (nimh, nicd, ramp, constant, sine, nimh-1c, nimh-0.5c, "
+                        "nicd-1c, nimh-0.1c, stopped-80, steady, drift, bump)";
              }
              options.profile = *kind;
              return std::nullopt;
@@ -131,6 +137,7 @@ const std::map<std::string_view, std::function<void(Options&)>>& flagOptions() {
     static const std::map<std::string_view, std::function<void(Options&)>> flags = {
         {"--crlf", [](Options& o) { o.ending = LineEnding::CrLf; }},
         {"--no-newline", [](Options& o) { o.ending = LineEnding::None; }},
+        {"--print-end", [](Options& o) { o.printEnd = true; }},
     };
     return flags;
 }
@@ -194,9 +201,19 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
     if (pauseGiven && !options.disconnectAfter) {
         return failure("--pause applies only with --disconnect-after");
     }
-    if (options.volts && options.profile != Profile::Kind::Constant &&
-        options.profile != Profile::Kind::Sine) {
+    if (options.volts && (options.charge || (options.profile != Profile::Kind::Constant &&
+                                             options.profile != Profile::Kind::Sine))) {
         return failure("--volts applies only to the constant and sine profiles");
+    }
+    if (options.charge && options.noise > 0) {
+        return failure("--noise does not apply to " +
+                       std::string(ChargeCurve::nameOf(*options.charge)) +
+                       ": it brings noise, spikes, contact bounce and pauses of its own");
+    }
+    if (options.charge && options.printEnd && !options.seed) {
+        return failure("--print-end needs --seed with " +
+                       std::string(ChargeCurve::nameOf(*options.charge)) +
+                       ": each seed is another charge");
     }
     ParsedArguments parsed;
     parsed.options = options;
@@ -225,12 +242,26 @@ Device:
                          ramp      count = seconds since the start, mod 1024
                          constant  a steady voltage (--volts)
                          sine      --volts +- 0.25 V, one cycle a minute
+                       simulated charges, one per --seed, drawn within published ranges,
+                       with noise, spikes, contact bounce and pauses of their own:
+                         nimh-1c   NiMH at 1C: peak after 60-80 min, then -dV of 5-12 mV
+                         nimh-0.5c NiMH at 0.5C: peak after 130-160 min, -dV of 5-10 mV
+                         nicd-1c   NiCd at 1C: peak after 60-75 min, -dV of 10-20 mV
+                         nimh-0.1c NiMH at C/10: 13-16 h, then flat (no clear -dV)
+                       and captures that never end: stopped-80 (a fast charge stopped at
+                       80 %), steady, drift (up to 10 mV an hour), bump (a deeply
+                       discharged cell's early bump, then the plateau for 10-40 min);
+                       cellsim stops when the capture does
   --volts V            level of constant, middle of sine, 0..2.5 (default 1.25)
   --interval S         simulated seconds between readings (default 1)
   --speed F            time-lapse: simulated time runs F times faster (default 1);
                        --speed 90 shows a whole NiMH charge (90 min) in a minute
-  --noise C            Gaussian noise with a standard deviation of C counts
-  --seed N             seed of the noise and of --garbage, for repeatable runs
+  --noise C            Gaussian noise with a standard deviation of C counts (not with the
+                       simulated charges)
+  --seed N             seed of the noise and of --garbage, and the simulated charge, for
+                       repeatable runs
+  --print-end          print the charge time of the true end (the peak of the noise-free
+                       curve) in seconds from the start, or "none", and stop
   --count N            stop after N readings
 
 Faults, for testing the program:

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "chargecurve.h"
 #include "linemaker.h"
 #include "profile.h"
 
@@ -14,8 +15,10 @@ namespace tremolex::cellsim {
 // What the command line asks of the simulated device.
 struct Options {
     Profile::Kind profile = Profile::Kind::NiMH;
-    std::optional<double> volts;  // level of constant, middle of sine
-    std::optional<int> port;      // 1..255; nothing: the highest free one of 1..12
+    std::optional<ChargeCurve::Kind> charge;  // a simulated charge instead of `profile`
+    bool printEnd = false;                    // print the true end and stop
+    std::optional<double> volts;              // level of constant, middle of sine
+    std::optional<int> port;                  // 1..255; nothing: the highest free one of 1..12
     int baud = 19200;
     double interval = 1;  // simulated seconds between readings
     double speed = 1;     // time-lapse factor

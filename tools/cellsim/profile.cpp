@@ -1,5 +1,6 @@
 #include "profile.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -120,6 +121,24 @@ std::string_view Profile::nameOf(Kind kind) {
             return "sine";
     }
     return {};
+}
+
+std::optional<double> Profile::endSeconds() const {
+    // The curve is monotone between knots, so it peaks on the highest one.
+    const auto peak = [](std::span<const Knot> knots) {
+        return std::max_element(knots.begin(), knots.end(),
+                                [](const Knot& a, const Knot& b) { return a.volts < b.volts; })
+                   ->minute *
+               60;
+    };
+    switch (m_kind) {
+        case Kind::NiMH:
+            return peak(kNiMH);
+        case Kind::NiCd:
+            return peak(kNiCd);
+        default:
+            return std::nullopt;
+    }
 }
 
 double Profile::volts(double seconds) const {

@@ -34,6 +34,9 @@ public:
     //        exactly s mod 1024.
     //  constant: level.  sine: level + 0.25 V * sin(2 pi seconds / 60 s).
     double volts(double seconds) const;
+    // Seconds from the start to the peak of nimh and nicd (the end of the charge); nothing for
+    // the others.
+    std::optional<double> endSeconds() const;
 
 private:
     Kind m_kind;

@@ -41,8 +41,14 @@ Simulator::Simulator(const Options& options, StopSignals& signals, std::ostream&
       m_out(out),
       m_log(log),
       m_profile(options.profile, options.volts.value_or(Profile::kDefaultLevel)),
-      m_maker({options.noise, options.garbage, options.ending, seedOf(options)}),
-      m_pacer({options.interval, options.speed, options.baud, options.burst}) {}
+      m_seed(seedOf(options)),
+      m_maker({options.noise, options.garbage, options.ending, m_seed}),
+      m_pacer({options.interval, options.speed, options.baud, options.burst}) {
+    if (options.charge) {
+        m_curve.emplace(*options.charge, m_seed);
+        m_readings.emplace(*m_curve, options.interval, m_seed);
+    }
+}
 
 double Simulator::now() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
@@ -71,9 +77,14 @@ int Simulator::run() {
             return kExitFailed;
     }
     m_out << m_link.port() << std::endl;
-    m_log << "cellsim: port " << m_link.port() << " is " << m_terminal.devicePath() << " ("
-          << Profile::nameOf(m_options.profile) << ", a reading every "
-          << m_options.interval / m_options.speed << " s); readings start when a program "
+    m_log << "cellsim: port " << m_link.port() << " is " << m_terminal.devicePath() << " (";
+    if (m_curve) {
+        m_log << ChargeCurve::nameOf(m_curve->kind()) << " seed " << m_seed;
+    } else {
+        m_log << Profile::nameOf(m_options.profile);
+    }
+    m_log << ", a reading every " << m_options.interval / m_options.speed
+          << " s); readings start when a program "
           << "opens it" << std::endl;
 
     const int status = loop();
@@ -145,9 +156,22 @@ int Simulator::loop() {
             m_signals.wait(m_terminal.fd(), POLLIN, nanoseconds(wait));
             continue;
         }
-        pending = m_maker.lines(m_profile.volts(static_cast<double>(m_index) * m_options.interval));
+        if (m_readings) {
+            const auto slot = m_readings->next();
+            if (!slot) {
+                return kExitStopped;  // the capture is over
+            }
+            ++m_index;
+            if (!slot->count) {
+                continue;  // the device pauses: this reading never comes
+            }
+            pending = m_maker.linesForCount(*slot->count);
+        } else {
+            pending =
+                m_maker.lines(m_profile.volts(static_cast<double>(m_index) * m_options.interval));
+            ++m_index;
+        }
         m_pacer.sent(now(), pending.size());
-        ++m_index;
     }
     return kExitStopped;
 }

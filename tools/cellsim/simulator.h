@@ -2,8 +2,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 
+#include "chargecurve.h"
+#include "chargereadings.h"
 #include "deviceterminal.h"
 #include "linemaker.h"
 #include "options.h"
@@ -46,6 +49,9 @@ private:
     std::ostream& m_out;
     std::ostream& m_log;
     Profile m_profile;
+    std::uint64_t m_seed;
+    std::optional<ChargeCurve> m_curve;        // a simulated charge, when asked for
+    std::optional<ChargeReadings> m_readings;  // its readings
     LineMaker m_maker;
     Pacer m_pacer;
     DeviceTerminal m_terminal;

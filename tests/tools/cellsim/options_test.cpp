@@ -23,11 +23,15 @@ TEST(Options, CommandLinesAreCheckedInFull) {
         "--port=255 --seed 18446744073709551615 --profile sine --volts 2.5 --disconnect-after 1 "
         "--pause 0");
     EXPECT_TRUE(edges.options) << edges.error;
+    const ParsedArguments charge = parse("--profile nimh-0.5c --seed 7 --print-end");
+    EXPECT_TRUE(charge.options && charge.options->charge == ChargeCurve::Kind::NiMHHalfC &&
+                charge.options->printEnd);
     const std::string_view refused[] = {
-        "--port 0",      "--port 256",     "--port 5x",           "--port",
-        "--burst 0",     "--speed 0",      "--speed nan",         "--noise 1e999",
-        "--garbage 1.5", "--profile lipo", "--crlf --no-newline", "--crlf=yes",
-        "--pause 1",     "--volts 1",      "--frobnicate",        "nimh"};
+        "--port 0", "--port 256", "--port 5x", "--port", "--burst 0", "--speed 0", "--speed nan",
+        "--noise 1e999", "--garbage 1.5", "--profile lipo", "--crlf --no-newline", "--crlf=yes",
+        "--pause 1", "--volts 1", "--frobnicate", "nimh",
+        // the simulated charges bring their own noise; each seed is another charge
+        "--profile nimh-1c --noise 1", "--profile steady --volts 1", "--profile drift --print-end"};
     for (const std::string_view commandLine : refused) {
         const ParsedArguments parsed = parse(commandLine);
         EXPECT_TRUE(!parsed.options && !parsed.error.empty()) << commandLine;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "chargecurve.h"
 #include "linemaker.h"
 
 namespace tremolex::cellsim {
@@ -30,6 +31,25 @@ TEST(Profile, ChargeCurvesRiseToOnePeakNearTheHourThenDropALittle) {
         // The drop must show in counts, or the program never sees it.
         EXPECT_GE(countForVolts(peak) - countForVolts(after), 3);
     }
+}
+
+// The true end is the curve's highest point, the fall after it has the published size, and
+// the start (with the early bump of a deeply discharged cell) stays below it.
+TEST(ChargeCurve, PeaksAtItsTrueEndThenFallsByThePublishedDrop) {
+    for (const auto& [kind, least, most] : {std::tuple{ChargeCurve::Kind::NiMH1C, 0.005, 0.012},
+                                            {ChargeCurve::Kind::NiCd1C, 0.010, 0.020},
+                                            {ChargeCurve::Kind::NiMHTenthC, 0.0, 0.002}}) {
+        for (std::uint64_t seed = 0; seed < 20; ++seed) {
+            const ChargeCurve curve(kind, seed);
+            const double end = curve.endSeconds().value(), peak = curve.volts(end);
+            for (double s = 0; s < curve.lengthSeconds(); s += 7) {
+                ASSERT_LE(curve.volts(s), peak + 1e-9) << seed << " at " << s;
+            }
+            const double drop = peak - curve.volts(curve.lengthSeconds());
+            EXPECT_TRUE(drop >= least - 1e-6 && drop <= most) << seed << ": " << drop;
+        }
+    }
+    EXPECT_FALSE(ChargeCurve(ChargeCurve::Kind::Stopped80, 1).endSeconds());
 }
 
 }  // namespace
