@@ -6,8 +6,8 @@
 //
 //   program_bench [--seconds S] [--starts N] [RESULTS_FOLDER]
 //
-// RESULTS_FOLDER holds reception.json, chart.json and logfile.json, written by the other
-// benchmarks with --benchmark_out; figures whose file is missing are left out.
+// RESULTS_FOLDER holds reception.json, chart.json, logfile.json and charge.json, written by the
+// other benchmarks with --benchmark_out; figures whose file is missing are left out.
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -98,6 +98,13 @@ void addLibraryFigures(BenchReport& report, const std::filesystem::path& results
     report.add("load, 100000 samples", load["load_ms"].toDouble(-1), "ms",
                "fread of the same bytes", load["floor_ms"].toDouble(-1),
                load["x_floor"].toDouble(-1), 2);
+    const QJsonObject charge = benchmarkEntry(results / "charge.json", "BM_ChargeDetector");
+    report.add("charge detector, 400 readings/s, per reading",
+               charge["ns_per_reading"].toDouble(-1), "ns",
+               "summing the same readings into 5-s bins",
+               charge["floor_ns_per_reading"].toDouble(-1), charge["x_floor"].toDouble(-1), 2);
+    report.add("charge detector, allocations per reading",
+               charge["allocs_per_reading"].toDouble(-1), "", "", -1, -1, 6);
 }
 
 // Voluntary context switches of all threads of `pid`: each is a thread going to sleep to
