@@ -29,10 +29,14 @@ namespace tremolex {
 class ChargeDetector {
 public:
     struct End {
-        double peakCount = 0;        // the smoothed peak, in counts (1023 = 2.5 V)
-        double peakSeconds = 0;      // charge time of the peak
-        std::int32_t peakIndex = 0;  // store index of the reading nearest the peak
-        double foundSeconds = 0;     // charge time when the end was found
+        // The smoothed peak, in counts (1023 = 2.5 V): the highest 90-s level (-dV) or slow
+        // level (flat end), and its charge time.
+        double peakCount = 0;
+        double peakSeconds = 0;
+        // Store index of the reading nearest the peak; inside a 5-s bin the readings are
+        // taken as evenly spaced.
+        std::int32_t peakIndex = 0;
+        double foundSeconds = 0;  // charge time when the end was found
     };
 
     ChargeDetector();
