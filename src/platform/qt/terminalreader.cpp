@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 #include "platform/posix/portdevice.h"
@@ -10,10 +9,6 @@
 namespace tremolex {
 
 namespace {
-
-constexpr int kWakeupsPerSecond = 20;
-constexpr int kMostPatience = 16;
-constexpr int kCalmSeconds = 10;
 
 // A read that keeps filling the chunk is a flood, not a serial line: the rest waits for the
 // next turn of the event loop rather than hold up the window.
@@ -33,7 +28,7 @@ TerminalReader::TerminalReader(std::function<void()> onInput, std::function<void
     });
     QObject::connect(&m_beat, &QTimer::timeout, [this] {
         if (m_fd >= 0) {
-            countWakeup();
+            m_pacer.beat(ReadPacer::Clock::now());
             collect(true);
         }
     });
@@ -43,8 +38,8 @@ void TerminalReader::start(int fd) {
     stop();
     m_fd = fd;
     m_notifier.setSocket(fd);
-    m_sinceRead.invalidate();
-    watch();
+    m_pacer.start();
+    m_notifier.setEnabled(true);
 }
 
 void TerminalReader::stop() {
@@ -53,39 +48,11 @@ void TerminalReader::stop() {
     m_fd = -1;
 }
 
-void TerminalReader::watch() {
-    m_quietBeats = 0;
-    m_notifier.setEnabled(true);
-}
-
-void TerminalReader::beat() {
-    m_beat.start(kPause);
-}
-
-void TerminalReader::countWakeup() {
-    // Text that keeps coming just after the line is watched again (a line that arrives in
-    // pieces, a rate close to one line a pause) would wake the thread twice a pause: such
-    // a second makes the beat more patient; calm ones make it eager to watch again.
-    if (!m_second.isValid() || m_second.elapsed() >= 1000) {
-        if (m_wakeups > kWakeupsPerSecond) {
-            m_patience = std::min(2 * m_patience, kMostPatience);
-            m_calmSeconds = 0;
-        } else if (++m_calmSeconds >= kCalmSeconds && m_patience > 1) {
-            m_patience /= 2;
-            m_calmSeconds = 0;
-        }
-        m_second.start();
-        m_wakeups = 0;
-    }
-    ++m_wakeups;
-}
-
 void TerminalReader::readable() {
-    countWakeup();
     m_notifier.setEnabled(false);
-    if (m_sinceRead.isValid() && m_sinceRead.elapsed() < kPause.count()) {
-        m_quietBeats = 0;
-        m_beat.start(kPause - std::chrono::milliseconds(m_sinceRead.elapsed()));
+    const auto wait = m_pacer.readable(ReadPacer::Clock::now());
+    if (wait > ReadPacer::Clock::duration::zero()) {
+        m_beat.start(std::chrono::ceil<std::chrono::milliseconds>(wait));
         return;
     }
     collect(false);
@@ -100,19 +67,10 @@ void TerminalReader::collect(bool onBeat) {
         }
         return;
     }
-    if (*got >= kBacklog) {
-        m_sinceRead.invalidate();
-        watch();
-    } else if (*got > 0) {
-        // Text on a silent line is read at once and the line watched again, so a slow
-        // line wakes the thread once a line; text coming within the pause starts the beat.
-        m_sinceRead.start();
-        m_quietBeats = 0;
-        onBeat ? beat() : watch();
-    } else if (++m_quietBeats >= m_patience) {
-        watch();
+    if (m_pacer.afterRead(ReadPacer::Clock::now(), *got, onBeat) == ReadPacer::Next::Beat) {
+        m_beat.start(ReadPacer::kPause);
     } else {
-        beat();
+        m_notifier.setEnabled(true);
     }
     // Last: the handler may stop or restart the reader.
     if (*got > 0 && m_onInput) {
