@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cwctype>
 #include <string_view>
+#include <utility>
 
 #include "platform/windows/portdevice.h"
 #include "platform/windows/widetext.h"
@@ -14,16 +15,17 @@ namespace tremolex {
 namespace {
 
 constexpr std::int32_t kHighestPort = 255;
-constexpr std::chrono::milliseconds kPollInterval{50};
-constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT_PTR kBeatTimer = 1;
+constexpr UINT kReceivedMessage = WM_APP + 1;  // the watch ended
 constexpr const wchar_t* kWindowClass = L"TremolexCommPort";
 // Asked of the driver so that the user-interface thread may stall for seconds (a long
 // redraw, a window being dragged) at the usual speeds without the device's bytes
 // overrunning its queue.
 constexpr DWORD kInputQueue = 64 * 1024;
-// More than any serial line brings in one tick; a source faster than that (a flooding
-// pseudo-device) is read over several ticks instead of holding up the window.
-constexpr DWORD kMostPerTick = 64 * 1024;
+// More than any serial line brings in one pause; a source faster than that (a flooding
+// pseudo-device) is read over several turns of the message loop instead of holding up
+// the window.
+constexpr DWORD kMostPerRead = 64 * 1024;
 
 BYTE parityOf(LineSettings::Parity parity) {
     switch (parity) {
@@ -83,6 +85,11 @@ CommPort::OpenResult failed(CommPort::OpenResult result, DWORD error) {
     return result;
 }
 
+// The beat's timer, rounded up to whole milliseconds: never early.
+UINT milliseconds(ReadPacer::Clock::duration duration) {
+    return static_cast<UINT>(std::chrono::ceil<std::chrono::milliseconds>(duration).count());
+}
+
 }  // namespace
 
 void applyLineSettings(DCB& dcb, const LineSettings& settings) {
@@ -127,7 +134,7 @@ CommPort::OpenResult Win32CommPort::open() {
     result.device = device.name;
 
     const HANDLE handle = CreateFileW(toWide(device.path).c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
+                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return failed(result, GetLastError());
     }
@@ -140,22 +147,30 @@ CommPort::OpenResult Win32CommPort::open() {
         return failed(result, GetLastError());
     }
     applyLineSettings(dcb, *m_settings);
-    // Reads return at once with what has arrived, nothing when nothing has.
-    COMMTIMEOUTS immediate{};
-    immediate.ReadIntervalTimeout = MAXDWORD;
-    if (!SetCommState(handle, &dcb) || !SetCommTimeouts(handle, &immediate) || !makeWindow() ||
-        SetTimer(m_window.get(), kPollTimer, static_cast<UINT>(kPollInterval.count()), nullptr) ==
-            0) {
+    m_watchTimeouts = false;
+    if (!SetCommState(handle, &dcb) || !setTimeouts(handle, true) || !prepare()) {
         return failed(result, GetLastError());
     }
+    // One wait for as long as the port is open: each end of a watching read posts a message.
+    HANDLE wait = nullptr;
+    if (!RegisterWaitForSingleObject(&wait, m_received.get(), signalled, m_window.get(), INFINITE,
+                                     WT_EXECUTEDEFAULT)) {
+        return failed(result, GetLastError());
+    }
+    m_wait.reset(wait);
     m_port = std::move(port);
+    m_untold = 0;
+    m_watchFailed = false;
+    m_pacer.start();
+    watch();
     return result;
 }
 
 void Win32CommPort::close() {
-    if (m_window) {
-        KillTimer(m_window.get(), kPollTimer);
-    }
+    // The wait first: it may take the event that would end stopWatching()'s wait.
+    m_wait.reset();
+    stopWatching();
+    beat(0);
     m_port.reset();
 }
 
@@ -165,7 +180,16 @@ std::string_view Win32CommPort::input() {
     return m_input;
 }
 
-bool Win32CommPort::makeWindow() {
+bool Win32CommPort::prepare() {
+    if (!m_received) {
+        // Reset by the wait that sees it set, so that each read's end posts one message.
+        m_received.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        m_readDone.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!m_received || !m_readDone) {
+            m_received.reset();
+            return false;
+        }
+    }
     if (m_window) {
         return true;
     }
@@ -189,35 +213,120 @@ bool Win32CommPort::makeWindow() {
 
 LRESULT CALLBACK Win32CommPort::windowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kPollTimer) {
-        auto* port = reinterpret_cast<Win32CommPort*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* port = reinterpret_cast<Win32CommPort*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == kReceivedMessage) {
         if (port != nullptr) {
-            port->poll();
+            port->readable();
+        }
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kBeatTimer) {
+        if (port != nullptr && port->m_beatMs != 0) {  // not a tick queued before it stopped
+            port->m_pacer.beat(ReadPacer::Clock::now());
+            port->collect(true);
         }
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void Win32CommPort::poll() {
-    if (!m_port) {
-        return;  // a tick that was queued before the port closed
+// On a thread of the pool: the window's thread takes it from there.
+void CALLBACK Win32CommPort::signalled(void* window, BOOLEAN /*timedOut*/) {
+    PostMessageW(static_cast<HWND>(window), kReceivedMessage, 0, 0);
+}
+
+void Win32CommPort::beat(UINT ms) {
+    if (ms == m_beatMs) {
+        return;  // a running timer goes on ticking: no call on each beat
     }
-    const std::size_t before = m_pending.size();
-    if (readWaiting()) {
-        if (m_pending.size() > before && m_onComm) {
+    m_beatMs = ms;
+    if (ms == 0) {
+        KillTimer(m_window.get(), kBeatTimer);
+    } else {
+        SetTimer(m_window.get(), kBeatTimer, ms, nullptr);
+    }
+}
+
+// The watching read waits for its first byte however long that takes, and ends 1 ms after
+// the latest one (or once its buffer is full). (WaitCommEvent would watch as well on
+// Windows, but Wine cancels it at once on a pseudo-terminal.) Other reads return at once
+// with what has arrived. Set only when they change: most lines keep to one of them.
+bool Win32CommPort::setTimeouts(HANDLE port, bool watching) {
+    if (m_watchTimeouts == watching) {
+        return true;
+    }
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = watching ? 1 : MAXDWORD;
+    m_watchTimeouts = watching;
+    return SetCommTimeouts(port, &timeouts);
+}
+
+void Win32CommPort::watch() {
+    m_watch = OVERLAPPED{};
+    m_watch.hEvent = m_received.get();
+    m_watching = setTimeouts(m_port.get(), true) &&
+                 (ReadFile(m_port.get(), m_watchBuffer.data(),
+                           static_cast<DWORD>(m_watchBuffer.size()), nullptr, &m_watch) ||
+                  GetLastError() == ERROR_IO_PENDING);
+    if (!m_watching) {
+        m_watchFailed = true;  // the device went away: the next read says so
+        beat(USER_TIMER_MINIMUM);
+    }
+}
+
+std::size_t Win32CommPort::stopWatching() {
+    if (!m_watching) {
+        return 0;
+    }
+    m_watching = false;
+    if (!HasOverlappedIoCompleted(&m_watch)) {
+        CancelIoEx(m_port.get(), &m_watch);
+    }
+    // The buffer and the OVERLAPPED are written until the read has ended; a cancelled read
+    // still tells what it took.
+    DWORD got = 0;
+    GetOverlappedResult(m_port.get(), &m_watch, &got, TRUE);
+    m_pending.append(m_watchBuffer.data(), got);
+    return got;
+}
+
+void Win32CommPort::readable() {
+    if (!m_watching || !HasOverlappedIoCompleted(&m_watch)) {
+        return;  // posted for a watch that has been ended since
+    }
+    m_untold += stopWatching();
+    const ReadPacer::Clock::duration wait = m_pacer.readable(ReadPacer::Clock::now());
+    if (wait > ReadPacer::Clock::duration::zero()) {
+        beat(milliseconds(wait));
+        return;
+    }
+    collect(false);
+}
+
+void Win32CommPort::collect(bool onBeat) {
+    const std::optional<std::size_t> got = readWaiting();
+    if (!got) {
+        // The device went away. What arrived before is handed over first: it is part of
+        // the capture.
+        close();
+        if (!m_pending.empty() && m_onComm) {
             m_onComm();
+        }
+        if (m_onLost) {
+            m_onLost();
         }
         return;
     }
-    // The device went away. What arrived before is handed over first: it is part of the
-    // capture.
-    close();
-    if (!m_pending.empty() && m_onComm) {
-        m_onComm();
+    m_untold += *got;
+    if (m_pacer.afterRead(ReadPacer::Clock::now(), m_untold, onBeat) == ReadPacer::Next::Beat) {
+        beat(milliseconds(ReadPacer::kPause));
+    } else {
+        beat(0);
+        watch();
     }
-    if (m_onLost) {
-        m_onLost();
+    // Last: the handler may close or open the port again.
+    if (std::exchange(m_untold, 0) > 0 && m_onComm) {
+        m_onComm();
     }
 }
 
@@ -225,32 +334,45 @@ void Win32CommPort::poll() {
 // as ClearCommError's flags, never as a failure, and reads do not abort on them. A device
 // that went away fails ClearCommError (access denied, bad command, not ready, ...); its
 // reads may still succeed with nothing.
-bool Win32CommPort::readWaiting() {
+std::optional<std::size_t> Win32CommPort::readWaiting() {
+    if (std::exchange(m_watchFailed, false)) {
+        return std::nullopt;
+    }
     const HANDLE port = m_port.get();
-    for (DWORD taken = 0; taken < kMostPerTick;) {
+    DWORD taken = 0;
+    while (taken < kMostPerRead) {
         DWORD errors = 0;
         COMSTAT status{};
         if (!ClearCommError(port, &errors, &status)) {
-            return false;
+            return std::nullopt;
         }
-        const DWORD want = std::min<DWORD>(status.cbInQue, kMostPerTick - taken);
+        const DWORD want = std::min<DWORD>(status.cbInQue, kMostPerRead - taken);
         if (want == 0) {
-            return true;
+            break;
+        }
+        if (!setTimeouts(port, false)) {
+            return std::nullopt;
         }
         const std::size_t start = m_pending.size();
         m_pending.resize(start + want);
+        OVERLAPPED read{};
+        read.hEvent = m_readDone.get();
         DWORD got = 0;
-        const BOOL read = ReadFile(port, m_pending.data() + start, want, &got, nullptr);
+        // Overlapped as the port was opened; it ends at once all the same.
+        BOOL done = ReadFile(port, m_pending.data() + start, want, &got, &read);
+        if (!done && GetLastError() == ERROR_IO_PENDING) {
+            done = GetOverlappedResult(port, &read, &got, TRUE);
+        }
         m_pending.resize(start + got);
-        if (!read) {
-            return false;
+        if (!done) {
+            return std::nullopt;
         }
         if (got == 0) {
-            return true;
+            break;
         }
         taken += got;
     }
-    return true;
+    return taken;
 }
 
 }  // namespace tremolex
