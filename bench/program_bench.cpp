@@ -188,6 +188,18 @@ std::string lines(const std::vector<int>& counts) {
     return text;
 }
 
+// CPU seconds all threads of `pid` have run so far, to the nanosecond: a program this idle
+// runs too little for the clock ticks of /proc/PID/stat.
+double cpuSeconds(pid_t pid) {
+    double total = 0;
+    std::error_code error;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        total += std::atof(contentOf(task.path() / "schedstat").c_str()) / 1e9;
+    }
+    return total;
+}
+
 // What the program used during one phase; -1: not measured.
 struct Phase {
     double cpuPercent = -1;
@@ -200,7 +212,7 @@ Phase whileSending(RealProgram& real, const ChildProcess& program, double perSec
                    const std::vector<int>& counts) {
     // "5" starts the peak afresh from the memory in use now.
     std::ofstream("/proc/" + std::to_string(program.pid()) + "/clear_refs") << "5";
-    const Usage before = usage(program.pid());
+    const double cpuBefore = cpuSeconds(program.pid());
     const long wokenBefore = wakeups(program.pid());
     const auto start = Clock::now();
     std::string pending;
@@ -220,9 +232,9 @@ Phase whileSending(RealProgram& real, const ChildProcess& program, double perSec
         pending.erase(0, real.device.write(pending));
     }
     const double took = secondsSince(start);
-    const Usage used = usage(program.pid());
-    return {(used.cpuSeconds - before.cpuSeconds) / took * 100,
-            static_cast<double>(wakeups(program.pid()) - wokenBefore) / took, used.peakKiB};
+    return {(cpuSeconds(program.pid()) - cpuBefore) / took * 100,
+            static_cast<double>(wakeups(program.pid()) - wokenBefore) / took,
+            usage(program.pid()).peakKiB};
 }
 
 struct Load {
