@@ -49,9 +49,11 @@ void TerminalReader::stop() {
 }
 
 void TerminalReader::readable() {
-    m_notifier.setEnabled(false);
+    // The notifier is turned off only while the beat waits: a slow line, read at once and
+    // watched on, costs no calls into the event dispatcher per line.
     const auto wait = m_pacer.readable(ReadPacer::Clock::now());
     if (wait > ReadPacer::Clock::duration::zero()) {
+        m_notifier.setEnabled(false);
         m_beat.start(std::chrono::ceil<std::chrono::milliseconds>(wait));
         return;
     }
@@ -68,6 +70,7 @@ void TerminalReader::collect(bool onBeat) {
         return;
     }
     if (m_pacer.afterRead(ReadPacer::Clock::now(), *got, onBeat) == ReadPacer::Next::Beat) {
+        m_notifier.setEnabled(false);
         m_beat.start(ReadPacer::kPause);
     } else {
         m_notifier.setEnabled(true);
