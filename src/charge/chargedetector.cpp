@@ -50,11 +50,12 @@ constexpr int kFewestSteps = 10;
 constexpr double kUnknownBinVariance = 0.25;
 constexpr double kFallCounts = 1;
 constexpr double kFallSpreads = 5;
-// The peak must have been climbed to: 10 mV within half an hour. Less is noise on a steady
+// The peak must have been climbed to: 20 mV within half an hour. Less is noise on a steady
 // voltage or a drift, and a fall from the first level on (after the early bump) is no peak.
-// The slow plateau of a C/10 charge climbs less, so its noise over hours is never taken for a
-// peak either.
-constexpr double kClimbCounts = 4;
+// The plateau of a charge (at 0.5C it still climbs some 10 mV in its first half hours) and
+// the slow final rise of a C/10 charge climb less, so their noise is never taken for a
+// peak either; every final rise that ends with a fall climbs 30 mV or more.
+constexpr double kClimbCounts = 8;
 constexpr std::int64_t kClimbWithinMinutes = 30;
 // The high is the highest level of the last 12 minutes: a fall shows well within them, and
 // over a long flat top (C/10) the noise of hours would lift an all-time high.

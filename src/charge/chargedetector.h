@@ -20,7 +20,7 @@ namespace tremolex {
 // jumps faster than a cell's voltage can is passed over.
 // -dV: the last 45 s of kept bins fall below the highest level of the last 12 minutes by
 // more than 2.44 mV and 5 times the levels' measured noise, and that high had been climbed
-// to by 10 mV within half an hour (a fall alone, as after the early bump, a drift or the
+// to by 20 mV within half an hour (a fall alone, as after the early bump, a drift or the
 // hours-long plateau of a C/10 charge is no end).
 // Flat end: a slow level (10 minutes of levels) climbed 15 mV within an hour, then made no
 // new high for 45 minutes.
