@@ -60,9 +60,15 @@ std::tuple<double, double, double> drive(std::vector<std::array<double, 4>> stre
 // fast one; one near a line a pause or in pieces stays near 20 wakeups a second.
 TEST(ReadPacer, WakesAbout20TimesASecondAtAnyRate) {
     const std::pair<std::vector<std::array<double, 4>>, double> cases[] = {
-        {{{30, 400, 0, 0}}, 20.5}, {{{30, 10, 0, 0}}, 10.5},
-        {{{30, 19.6, 0, 3}}, 22},  {{{10, 400, 0, 0}, {30, 10, 0, 0}}, 10.5},
-        {{{30, 10, 15, 2}}, 22},   {{{30, 3.3, 45, 2}}, 22}};
+        {{{30, 400, 0, 0}}, 20.5},
+        {{{30, 10, 0, 0}}, 10.5},
+        {{{30, 19.6, 0, 3}}, 22},
+        {{{10, 400, 0, 0}, {30, 10, 0, 0}}, 10.5},
+        {{{30, 10, 15, 2}}, 22},
+        {{{30, 3.3, 45, 2}}, 22},
+        // Patience grown on a split line (9 a second) shrinks on a calm one, and grows after calm.
+        {{{30, 9, 15, 0}, {40, 1, 15, 0}}, 4.5},
+        {{{20, 10, 0, 0}, {30, 9, 15, 0}}, 22}};
     for (const auto& [stretches, most] : cases) {
         const auto [perSecond, longest, after] = drive(stretches);
         EXPECT_TRUE(perSecond <= most && longest < 50.1 && after <= 16)
