@@ -175,6 +175,16 @@ TEST(ChargeDetector, HoldsOffFiveMinutesAndStartsOverOnAnEmptyHolderOrARestart) 
     }
 }
 
+// A level that jumps 60 mV for two minutes (a loose contact) and comes back is neither a
+// climb nor a fall.
+TEST(ChargeDetector, PassesOverALevelThatJumpsForTwoMinutes) {
+    ChargeDetector detector;
+    for (int s = 0; s <= 2400; ++s) {
+        detector.add(s >= 1200 && s < 1320 ? 545 : 520, s + 1, s);
+    }
+    EXPECT_FALSE(detector.end().has_value());
+}
+
 // The windows are in charge time: the same clean curve read once every 10 s and 400 times a
 // second ends at the same look (every 10 s). A 0.5C curve: at 1C the steep final climb, read
 // every 10 s, rounds to counts unevenly, which the detector rightly takes for noise, and the
