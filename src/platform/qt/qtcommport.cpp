@@ -2,11 +2,7 @@
 
 #include <QSocketNotifier>
 
-#ifdef _WIN32
-#include "platform/windows/portdevice.h"
-#else
 #include "platform/posix/portdevice.h"
-#endif
 
 namespace tremolex {
 
@@ -51,20 +47,6 @@ CommPort::OpenResult outcome(CommPort::Failure failure, const std::string& devic
 
 }  // namespace
 
-QtCommPort::QtCommPort() {
-#ifdef _WIN32
-    QObject::connect(&m_port, &QSerialPort::readyRead, [this] { comm(); });
-    QObject::connect(&m_port, &QSerialPort::errorOccurred,
-                     [this](QSerialPort::SerialPortError error) { onErrorOccurred(error); });
-#endif
-}
-
-QtCommPort::~QtCommPort() {
-    // The port is closed in its own destructor, after the handlers' members are gone:
-    // nothing it reports then may reach them.
-    m_port.disconnect();
-}
-
 void QtCommPort::setSettings(std::string_view settings) {
     m_settings = parseLineSettings(settings);
 }
@@ -76,21 +58,16 @@ void QtCommPort::setEvents(std::function<void()> onComm, std::function<void()> o
 
 CommPort::OpenResult QtCommPort::open() {
     close();
-    waiting().clear();
+    m_reader.received().clear();
     if (m_portNumber < 1 || m_portNumber > kHighestPort || !m_settings) {
         return outcome(Failure::Refused, {});
     }
 
-#ifdef _WIN32
-    // Qt opens "COMn" through the device namespace itself, for any n.
-    const std::string device = portDevice(m_portNumber).name;
-#else
     const PortDevice resolved = portDevice(m_portNumber);
     const std::string device = resolved.path.string();
     if (!resolved.present) {
         return outcome(Failure::NotFound, device);
     }
-#endif
 
     m_port.setPortName(QString::fromStdString(device));
     m_port.setBaudRate(m_settings->baudRate);
@@ -106,9 +83,6 @@ CommPort::OpenResult QtCommPort::open() {
                 result.failure = Failure::NotFound;
                 break;
             case QSerialPort::PermissionError:
-#ifdef _WIN32
-                result.failure = Failure::InUse;
-#else
                 // Qt reports a lock file held by another program the same way as a
                 // device node the user may not open; the node's permissions tell them apart.
                 if (mayRead(device)) {
@@ -117,7 +91,6 @@ CommPort::OpenResult QtCommPort::open() {
                     result.failure = Failure::NoPermission;
                     result.group = deviceGroup(device);
                 }
-#endif
                 break;
             default:
                 result.detail = m_port.errorString().toStdString();
@@ -129,21 +102,17 @@ CommPort::OpenResult QtCommPort::open() {
     // Devices without modem lines refuse these; the port works without them.
     m_port.setDataTerminalReady(true);
     m_port.setRequestToSend(true);
-#ifndef _WIN32
     // QSerialPort's own notifier, its child, is held off for as long as the port is open:
     // it turns it on only when opening and when read from, which this class never does.
     for (QSocketNotifier* notifier : m_port.findChildren<QSocketNotifier*>()) {
         notifier->setEnabled(false);
     }
     m_reader.start(static_cast<int>(m_port.handle()));
-#endif
     return outcome(Failure::None, device);
 }
 
 void QtCommPort::close() {
-#ifndef _WIN32
     m_reader.stop();
-#endif
     if (m_port.isOpen()) {
         m_port.close();
     }
@@ -157,17 +126,14 @@ void QtCommPort::comm() {
 
 std::string_view QtCommPort::input() {
     m_input.clear();
-    m_input.swap(waiting());
-#ifdef _WIN32
-    appendWaiting(m_input);
-#endif
+    m_input.swap(m_reader.received());
     return m_input;
 }
 
 void QtCommPort::deviceGone() {
     // What arrived before the device went away is handed over first: it is part of the
     // capture.
-    if (!waiting().empty()) {
+    if (!m_reader.received().empty()) {
         comm();
     }
     close();
@@ -175,41 +141,5 @@ void QtCommPort::deviceGone() {
         m_onLost();
     }
 }
-
-#ifdef _WIN32
-
-std::string& QtCommPort::waiting() {
-    return m_leftover;
-}
-
-void QtCommPort::appendWaiting(std::string& to) {
-    if (!m_port.isOpen()) {
-        return;
-    }
-    const qint64 available = m_port.bytesAvailable();
-    if (available <= 0) {
-        return;
-    }
-    const std::size_t start = to.size();
-    to.resize(start + static_cast<std::size_t>(available));
-    const qint64 got = m_port.read(to.data() + start, available);
-    to.resize(start + static_cast<std::size_t>(got > 0 ? got : 0));
-}
-
-void QtCommPort::onErrorOccurred(QSerialPort::SerialPortError error) {
-    // Reading a device that went away gives end of file, which Qt reports as ResourceError.
-    if (m_port.isOpen() && error == QSerialPort::ResourceError) {
-        appendWaiting(m_leftover);
-        deviceGone();
-    }
-}
-
-#else
-
-std::string& QtCommPort::waiting() {
-    return m_reader.received();
-}
-
-#endif
 
 }  // namespace tremolex

@@ -8,9 +8,7 @@
 
 #include "platform/commport.h"
 #include "platform/linesettings.h"
-#ifndef _WIN32
 #include "platform/qt/terminalreader.h"
-#endif
 
 namespace tremolex {
 
@@ -19,7 +17,7 @@ namespace tremolex {
 // asserted, because many USB-serial and CDC-ACM loggers only send while DTR is set (a
 // device without modem lines, such as a pseudo-terminal, opens all the same).
 //
-// Port n is "COMn" on Windows; elsewhere portDevice() says which device it is. Port
+// POSIX only (Windows has Win32CommPort): portDevice() says which device port n is. Port
 // numbers outside 1..255 and settings texts parseLineSettings() does not accept are
 // refused before any device is touched; so is everything until setCommPort() is called.
 // The settings start as "9600,n,8,1".
@@ -28,14 +26,13 @@ namespace tremolex {
 // the next opening; an opening starts with nothing waiting, so text of two devices (or
 // of two sessions of one device) is never joined.
 //
-// Elsewhere than on Windows QSerialPort opens, sets up and locks the device, and a
-// TerminalReader reads its descriptor in batches instead of QSerialPort, which would wake
-// the thread for every few bytes: `onComm` then runs at most about 20 times a second on a
-// busy line, and a silent line costs nothing.
+// QSerialPort opens, sets up and locks the device, and a TerminalReader reads its descriptor in
+// batches instead of QSerialPort, which would wake the thread for every few bytes: `onComm` then
+// runs at most about 20 times a second on a busy line, and a silent line costs nothing.
 class QtCommPort final : public CommPort {
 public:
-    QtCommPort();
-    ~QtCommPort() override;
+    QtCommPort() = default;
+    ~QtCommPort() override = default;
     QtCommPort(const QtCommPort&) = delete;
     QtCommPort& operator=(const QtCommPort&) = delete;
 
@@ -52,14 +49,8 @@ public:
 
 private:
     void comm();
-    // Read from the device and not yet taken by input().
-    std::string& waiting();
     // Hands over what came before the device went away, closes the port and tells.
     void deviceGone();
-#ifdef _WIN32
-    void onErrorOccurred(QSerialPort::SerialPortError error);
-    void appendWaiting(std::string& to);
-#endif
 
     QSerialPort m_port;
     std::int32_t m_portNumber = 0;
@@ -67,12 +58,8 @@ private:
     std::function<void()> m_onComm;
     std::function<void()> m_onLost;
     std::string m_input;  // what input() returns; keeps its capacity between calls
-#ifdef _WIN32
-    std::string m_leftover;  // read out of a port that went away, for the next input()
-#else
     // After m_port, so that it stops watching the descriptor before the port closes it.
     TerminalReader m_reader{[this] { comm(); }, [this] { deviceGone(); }};
-#endif
 };
 
 }  // namespace tremolex
