@@ -92,11 +92,11 @@ void BM_DrawChart(benchmark::State& state) {
     std::array<NullLabel, 10> labels;
     NullDialogs dialogs;
     NullKeyStore keys;
-    const Module1 settings(keys);
-    const auto chartOn = [&](Surface& grafik) {
+    const SettingsStore settings(keys);
+    const auto chartOn = [&](Surface& plot) {
         return Chart(
             {window, samples, times, fullscale, title},
-            {grafik,
+            {plot,
              {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
              labels[7],
              labels[8],

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "app/form1state.h"
-#include "app/outerframe.h"
+#include "app/windowplacement.h"
 #include "charge/chargemonitor.h"
 #include "chart/chart.h"
 #include "logfile/logfiles.h"
@@ -19,7 +19,7 @@
 #include "platform/window.h"
 #include "serial/portconnection.h"
 #include "serial/samplereception.h"
-#include "settings/module1.h"
+#include "settings/settingsstore.h"
 
 namespace tremolex {
 
@@ -58,36 +58,30 @@ public:
     const Form1State& state() const { return m_state; }
 
     // The window's outer frame, in twips.
-    float Left() const;
-    float Top() const;
-    float Width() const;
-    float Height() const;
-    void setLeft(float twips);
-    void setTop(float twips);
-    void setWidth(float twips);
-    void setHeight(float twips);
+    float Left() const { return m_placement.Left(); }
+    float Top() const { return m_placement.Top(); }
+    float Width() const { return m_placement.Width(); }
+    float Height() const { return m_placement.Height(); }
 
 private:
     void Form_Resize();
     void Form_Unload();
     void buildControls();
     void buildMenus();
-    void restoreGeometry();
     WindowLabel& newLabel(std::string_view name, float left, float top, float width, float height);
-    int px(float twips) const;
-    float twips(int pixels) const;
-    // Keeps the outer size when the window system tells or changes the decorations.
-    void followDecorations();
+    int px(float twips) const { return m_placement.px(twips); }
+    float twips(int pixels) const { return m_placement.twips(pixels); }
 
     Window& m_window;
     Form1Services m_services;
     Form1State m_state;
-    Module1 m_settings{*m_services.keys};
+    SettingsStore m_settings{*m_services.keys};
+    WindowPlacement m_placement{m_window, m_settings};
     CommPort* m_comm = m_services.comm.get();
 
     // Controls, owned by the window.
-    WindowSurface* m_grafik = nullptr;
-    WindowLabel* m_Label1 = nullptr;
+    WindowSurface* m_chartSurface = nullptr;
+    WindowLabel* m_labstatus = nullptr;
     WindowLabel* m_labtime = nullptr;
     WindowLabel* m_labvalue = nullptr;
     std::array<WindowLabel*, 7> m_labs{};  // lab1 .. lab7
@@ -104,7 +98,6 @@ private:
     std::unique_ptr<PortConnection> m_port;
     std::unique_ptr<LogFiles> m_logFiles;
     std::unique_ptr<ChargeMonitor> m_charge;
-    OuterFrame m_frame{1440.0 / m_window.logicalDpi()};
 };
 
 }  // namespace tremolex

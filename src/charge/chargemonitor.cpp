@@ -1,6 +1,7 @@
 #include "charge/chargemonitor.h"
 
 #include "chart/captions.h"
+#include "state/countvolts.h"
 
 namespace tremolex {
 
@@ -70,7 +71,7 @@ void ChargeMonitor::showEnd() {
         m_services.notices.show(Notice::EndOfCharge, {});
         return;
     }
-    const auto volts = static_cast<float>(end->peakCount / m_fields.fullscale * 2.5);
+    const auto volts = static_cast<float>(countVolts(end->peakCount, m_fields.fullscale));
     const Caption text = endOfChargeCaption(volts, end->peakSeconds, m_decimalSeparator);
     m_services.notices.show(Notice::EndOfCharge, text.view());
     if (m_services.notifier != nullptr) {

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
-namespace tremolex {
+#include "state/midnight.h"
 
-namespace {
-constexpr double kSecondsPerDay = 86400.0;
-}  // namespace
+namespace tremolex {
 
 double StallWatch::timeOf(float clock) {
     double step = static_cast<double>(clock) - static_cast<double>(m_clock);
-    if (step < -kSecondsPerDay / 2) {
+    if (midnightPassed(m_clock, clock)) {
         step += kSecondsPerDay;
     }
     m_clock = clock;

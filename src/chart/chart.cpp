@@ -7,6 +7,7 @@
 #include "settings/numtext.h"
 #include "settings/settingnames.h"
 #include "settings/textnum.h"
+#include "state/countvolts.h"
 
 namespace tremolex {
 
@@ -34,14 +35,37 @@ double wide(float value) {
 
 }  // namespace
 
-Chart::Chart(Fields fields, Controls controls, Dialogs& dialogs, const Module1& settings,
+Chart::Chart(Fields fields, Controls controls, Dialogs& dialogs, const SettingsStore& settings,
              std::string decimalSeparator)
     : m_fields(fields),
       m_controls(controls),
       m_dialogs(dialogs),
       m_settings(settings),
       m_decimalSeparator(std::move(decimalSeparator)),
-      m_heightOf(std::size_t{1} << 16) {}  // room for every count, so a redraw allocates nothing
+      m_heightOf(std::size_t{1} << 16) {  // room for every count, so a redraw allocates nothing
+    Surface& s = m_controls.plot;
+    s.setScaleWidth(1003);
+    s.setScaleHeight(-1003);
+    s.setScaleLeft(-1);
+    s.setScaleTop(1000);
+}
+
+void Chart::start() {
+    // A width too large for single precision can only come from editing the settings.
+    const auto range = static_cast<float>(
+        textnum(m_settings.regread(settingnames::kRange, settingnames::kRangeDefault)));
+    m_fields.window.scalerange =
+        std::isfinite(range) ? range : static_cast<float>(textnum(settingnames::kRangeDefault));
+    resetWindow();
+    showscale();
+    drawgrid();
+}
+
+void Chart::resetWindow() {
+    VoltageWindow& w = m_fields.window;
+    w.scaletop = kResetTop;
+    w.scalebottom = single(wide(kResetTop) - wide(w.scalerange));
+}
 
 void Chart::showscale() {
     const VoltageWindow& w = m_fields.window;
@@ -54,7 +78,7 @@ void Chart::showscale() {
 }
 
 void Chart::drawgrid() {
-    Surface& s = m_controls.grafik;
+    Surface& s = m_controls.plot;
     s.Cls();
     for (int j = 0; j <= 10; ++j) {
         s.Line(static_cast<float>(j * 100), 0, static_cast<float>(j * 100), 1000, kGridColor);
@@ -123,7 +147,7 @@ void Chart::plot() {
     const double bottom = wide(w.scalebottom);
     const double fullscale = m_fields.fullscale;
     const auto height = [&](double count) {
-        const double volts = wide(single(count / fullscale * 2.5));
+        const double volts = wide(single(countVolts(count, fullscale)));
         return single(yScale * (volts - bottom + 0.05));
     };
     const std::size_t n = samples.size();
@@ -140,11 +164,11 @@ void Chart::plot() {
     for (std::size_t c = 0; c < counts; ++c) {
         m_heightOf[c] = height(static_cast<std::int16_t>(lowest + static_cast<int>(c)));
     }
-    m_controls.grafik.PSetSeries(xStep, samples, lowest, {m_heightOf.data(), counts}, kPointColor);
+    m_controls.plot.PSetSeries(xStep, samples, lowest, {m_heightOf.data(), counts}, kPointColor);
     if (m_peak && m_peak->index >= 1 && static_cast<std::size_t>(m_peak->index) <= n) {
         const float x = single(xStep * m_peak->index);  // as the series places that point
         const float y = height(m_peak->count);
-        m_controls.grafik.Line(x, y - kPeakMarkHalfHeight, x, y + kPeakMarkHalfHeight, kPeakColor);
+        m_controls.plot.Line(x, y - kPeakMarkHalfHeight, x, y + kPeakMarkHalfHeight, kPeakColor);
     }
 }
 
@@ -184,8 +208,7 @@ void Chart::menurange_Click() {
         m_dialogs.MsgBox(kWrongEntry, m_fields.apptitle);
     }
     m_settings.regwrite(settingnames::kRange, numtext(w.scalerange));
-    w.scaletop = kResetTop;
-    w.scalebottom = single(wide(kResetTop) - wide(w.scalerange));
+    resetWindow();
     showscale();
     drawchart();
 }

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "chart/noticestrip.h"
-#include "state/chargetimes.h"
-#include "state/samplestore.h"
-#include "state/voltagewindow.h"
 #include "platform/dialogs.h"
 #include "platform/label.h"
 #include "platform/surface.h"
-#include "settings/module1.h"
+#include "settings/settingsstore.h"
+#include "state/chargetimes.h"
+#include "state/samplestore.h"
+#include "state/voltagewindow.h"
 
 namespace tremolex {
 
@@ -22,8 +22,8 @@ namespace tremolex {
 // reading, the value and charge-time labels, the notice strip with its store-full notice,
 // and the mark at the peak of a charge.
 //
-// The surface must carry the chart's coordinate system (x from -1 to 1002, y from 1000 at
-// the top to -3 at the bottom) whenever drawgrid or drawchart runs; the layout sets it.
+// The chart gives its surface its coordinate system (x from -1 to 1002, y from 1000 at the
+// top to -3 at the bottom) once; the surface keeps it whatever its size.
 class Chart {
 public:
     // The window's run-time fields the chart reads and, for the voltage window, writes.
@@ -35,7 +35,7 @@ public:
         const std::string& apptitle;
     };
     struct Controls {
-        Surface& grafik;
+        Surface& plot;                      // the chart picture (once grafik)
         std::array<Label*, 7> scaleLabels;  // lab1 (bottom of the window) to lab7 (top)
         Label& labvalue;
         Label& labtime;
@@ -54,9 +54,14 @@ public:
     // Half the height of the peak mark, in the chart's units (1000 to its height).
     static constexpr float kPeakMarkHalfHeight = 15;
 
-    Chart(Fields fields, Controls controls, Dialogs& dialogs, const Module1& settings,
+    Chart(Fields fields, Controls controls, Dialogs& dialogs, const SettingsStore& settings,
           std::string decimalSeparator);
 
+    // Start-up: the stored width of the voltage window (0.6 V when it is not a number), the
+    // window at its reset place, the scale labels and the empty grid.
+    void start();
+    // The surface took a new size: the empty grid, until the next redraw.
+    void resized() { drawgrid(); }
     // Writes the seven scale labels from the voltage window.
     void showscale();
     // Clears the surface and draws the empty grid: 26 grey lines, then the two blue axes.
@@ -81,6 +86,8 @@ public:
     static constexpr float kResetTop = 1.6f;
 
 private:
+    // The window back to its top at kResetTop, with its width.
+    void resetWindow();
     void follow(float volts);
     void showStoreNotice();
     void plot();
@@ -88,7 +95,7 @@ private:
     Fields m_fields;
     Controls m_controls;
     Dialogs& m_dialogs;
-    const Module1& m_settings;
+    const SettingsStore& m_settings;
     std::string m_decimalSeparator;
     std::vector<float> m_heightOf;  // the plot height of each count, for one redraw
     NoticeStrip m_notices{m_controls.labstorefull};

@@ -34,7 +34,7 @@ std::string folderOf(std::string_view path) {
 }
 
 LogFiles::LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs,
-                   const Module1& settings, Clock& clock, std::function<void()> storeReplaced)
+                   const SettingsStore& settings, Clock& clock, std::function<void()> storeReplaced)
     : m_fields(fields),
       m_dialog(CommonDialog1),
       m_dialogs(dialogs),

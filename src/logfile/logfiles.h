@@ -3,12 +3,12 @@
 #include <functional>
 #include <string>
 
-#include "state/chargetimes.h"
-#include "state/samplestore.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/filedialog.h"
-#include "settings/module1.h"
+#include "settings/settingsstore.h"
+#include "state/chargetimes.h"
+#include "state/samplestore.h"
 
 namespace tremolex {
 
@@ -28,8 +28,8 @@ public:
     static constexpr std::string_view kDialogTitle = "Select Graph LOG File";
 
     // `storeReplaced` clears the chart to its empty grid once a load has replaced the store.
-    LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs, const Module1& settings,
-             Clock& clock, std::function<void()> storeReplaced);
+    LogFiles(Fields fields, FileDialog& CommonDialog1, Dialogs& dialogs,
+             const SettingsStore& settings, Clock& clock, std::function<void()> storeReplaced);
 
     void menusave_Click();
     void menuload_Click();
@@ -42,7 +42,7 @@ private:
     Fields m_fields;
     FileDialog& m_dialog;
     Dialogs& m_dialogs;
-    const Module1& m_settings;
+    const SettingsStore& m_settings;
     Clock& m_clock;
     std::function<void()> m_storeReplaced;
 };

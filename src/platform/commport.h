@@ -30,6 +30,9 @@ public:
         bool ok() const { return failure == Failure::None; }
     };
 
+    // The highest port number a device's port can have (COM255 on Windows).
+    static constexpr std::int32_t kHighestPort = 255;
+
     virtual ~CommPort() = default;
 
     // The port number and the line settings ("19200,n,8,1": baud rate, parity n/e/o/m/s,

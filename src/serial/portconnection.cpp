@@ -15,6 +15,7 @@ namespace {
 
 namespace names = settingnames;
 
+constexpr std::int32_t kSearchedPorts = 12;  // the ports the dialog offers
 constexpr std::string_view kPortPrompt = "Please select Serial Port Number [1-12].";
 constexpr std::array<std::string_view, 12> kAcceptedPorts = {"1", "2", "3", "4",  "5",  "6",
                                                              "7", "8", "9", "10", "11", "12"};
@@ -28,8 +29,6 @@ std::int32_t portNumberOf(std::string_view text) {
     }
     return static_cast<std::int32_t>(number);
 }
-
-constexpr std::int32_t kHighestPort = 255;
 
 std::string portName(std::int32_t port) {
     return "Serial port " + numtext(port);
@@ -63,18 +62,21 @@ std::string reasonText(const CommPort::OpenResult& result) {
 
 }  // namespace
 
-PortConnection::PortConnection(Fields fields, CommPort& MSComm1, Label& Label1, Dialogs& dialogs,
-                               const Module1& settings, Timer& retryTimer)
+PortConnection::PortConnection(Fields fields, CommPort& MSComm1, Label& statusLabel,
+                               Dialogs& dialogs, const SettingsStore& settings, Timer& retryTimer)
     : m_fields(fields),
       m_comm(MSComm1),
-      m_label(Label1),
+      m_label(statusLabel),
       m_dialogs(dialogs),
       m_settings(settings),
       m_retryTimer(retryTimer) {}
 
-void PortConnection::openport() {
-    m_fields.portnum =
-        portNumberOf(m_settings.regread(names::kPortNumber, names::kPortNumberDefault));
+void PortConnection::openStoredPort() {
+    openport(portNumberOf(m_settings.regread(names::kPortNumber, names::kPortNumberDefault)));
+}
+
+void PortConnection::openport(std::int32_t port) {
+    m_fields.portnum = port;
     m_fields.baudrate = m_settings.regread(names::kBaudRate, names::kBaudRateDefault);
     m_fields.portready = false;
     // A line the device began before it went away (or before another port was chosen) is
@@ -103,16 +105,17 @@ void PortConnection::scanports() {
     if (m_fields.portready) {
         return;
     }
+    // A crash during the search leaves the number stored before it.
     const std::int32_t saved = m_fields.portnum;
-    for (std::int32_t n = 12; n >= 1; --n) {
-        m_settings.regwrite(names::kPortNumber, numtext(n));
-        openport();
+    for (std::int32_t n = kSearchedPorts; n >= 1; --n) {
+        openport(n);
         if (m_fields.portready) {
+            m_settings.regwrite(names::kPortNumber, numtext(n));
             return;
         }
     }
     m_settings.regwrite(names::kPortNumber, numtext(saved));
-    openport();
+    openport(saved);
 }
 
 void PortConnection::menuport_Click() {
@@ -126,7 +129,7 @@ void PortConnection::menuport_Click() {
         m_dialogs.MsgBox("Wrong entry!", m_fields.apptitle);
     }
     m_settings.regwrite(names::kPortNumber, numtext(m_fields.portnum));
-    openport();
+    openport(m_fields.portnum);
 }
 
 void PortConnection::portLost() {
@@ -137,7 +140,7 @@ void PortConnection::portLost() {
     m_label.setToolTip(portName(m_fields.portnum) +
                        ": the device went away; trying again every few seconds");
     m_retryTimer.start(kRetryInterval, [this] {
-        openport();
+        openStoredPort();
         if (m_fields.portready) {
             m_retryTimer.stop();
         }
@@ -147,7 +150,7 @@ void PortConnection::portLost() {
 // One port of each length of number: the label counts any digit as its widest.
 std::vector<std::string> PortConnection::statusCaptions() {
     std::vector<std::string> captions;
-    for (std::int32_t port = 1; port <= kHighestPort; port *= 10) {
+    for (std::int32_t port = 1; port <= CommPort::kHighestPort; port *= 10) {
         captions.push_back(statusCaption(port, true));
         captions.push_back(statusCaption(port, false));
     }

@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "serial/rxbuffer.h"
 #include "platform/commport.h"
 #include "platform/dialogs.h"
 #include "platform/label.h"
 #include "platform/timer.h"
-#include "settings/module1.h"
+#include "serial/rxbuffer.h"
+#include "settings/settingsstore.h"
 
 namespace tremolex {
 
-// Opening the serial port with the stored number and baud rate, the status label, the
+// Opening the serial port with a number and the stored baud rate, the status label, the
 // search for a port that opens, the port dialog, and getting a lost device back.
 //
-// The setting "Serial Port Number" is the channel for the number: openport() always
-// takes it from there, so whoever wants a port stored it first.
+// The setting "Serial Port Number" is written only once its value is final: after the
+// dialog, and at the end of a search, never for each port tried.
 class PortConnection {
 public:
     struct Fields {
@@ -34,13 +34,17 @@ public:
     // How often a port whose device went away is tried again.
     static constexpr std::chrono::milliseconds kRetryInterval{3000};
 
-    PortConnection(Fields fields, CommPort& MSComm1, Label& Label1, Dialogs& dialogs,
-                   const Module1& settings, Timer& retryTimer);
+    PortConnection(Fields fields, CommPort& MSComm1, Label& statusLabel, Dialogs& dialogs,
+                   const SettingsStore& settings, Timer& retryTimer);
 
-    // Opens the stored port; the outcome is in portready and on the label.
-    void openport();
-    // When the port is not open: tries ports 12 down to 1, keeping the first that opens
-    // in the setting; when none does, the stored number is put back and tried once more.
+    // Opens port `port` with the stored baud rate; the outcome is in portready and on the
+    // label, and `port` in portnum.
+    void openport(std::int32_t port);
+    // Opens the port whose number is stored.
+    void openStoredPort();
+    // When the port is not open: tries ports 12 down to 1 and stores the first that opens;
+    // when none does, the number it started with is stored (as a whole number) and tried
+    // once more.
     void scanports();
     // Asks for a port number and reopens the port, whatever the answer.
     void menuport_Click();
@@ -59,7 +63,7 @@ private:
     CommPort& m_comm;
     Label& m_label;
     Dialogs& m_dialogs;
-    const Module1& m_settings;
+    const SettingsStore& m_settings;
     Timer& m_retryTimer;
 };
 

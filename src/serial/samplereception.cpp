@@ -2,11 +2,11 @@
 
 #include "serial/countline.h"
 #include "serial/linesplitter.h"
+#include "state/midnight.h"
 
 namespace tremolex {
 
 namespace {
-constexpr double kSecondsPerDay = 86400.0;
 constexpr double kFirstSampleLead = 0.1;  // the charge time starts at about 0.1 s
 }  // namespace
 
@@ -29,7 +29,7 @@ void SampleReception::store(std::int16_t count) {
     }
     const float now = m_clock.secondsSinceMidnight();
     m_times.lasttime = now;
-    if (static_cast<double>(now) < static_cast<double>(previous) - kSecondsPerDay / 2) {
+    if (midnightPassed(previous, now)) {
         m_times.starttime =
             static_cast<float>(static_cast<double>(m_times.starttime) - kSecondsPerDay);
     }

@@ -56,10 +56,4 @@ private:
     std::int64_t m_rejected = 0;
 };
 
-// Volts of a count: count / fullscale * 2.5 in double precision, rounded to single
-// (with fullscale 1023: 1023 gives 2.5 V, 512 gives 1.2512219 V).
-inline float countToVolts(std::int16_t count, std::int32_t fullscale) {
-    return static_cast<float>(static_cast<double>(count) / static_cast<double>(fullscale) * 2.5);
-}
-
 }  // namespace tremolex

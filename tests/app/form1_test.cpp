@@ -19,6 +19,7 @@
 #include "platform/qt/qtlabel.h"
 #include "platform/qt/qtmainwindow.h"
 #include "platform/qt/qtsurface.h"
+#include "state/countvolts.h"
 #include "support/eventloop.h"
 #include "support/files.h"
 #include "support/pseudoterminal.h"
@@ -69,7 +70,7 @@ TEST_F(Form1Test, FirstStartStoresEverySettingWithItsDefault) {
         {"Serial Port Number", "2"}, {"Serial Port Baud Rate", "19200"}};
     // clang-format on
     for (const auto& [name, value] : expected) {
-        EXPECT_EQ(Module1(keys).regread(name, "<none>"), value) << name;
+        EXPECT_EQ(SettingsStore(keys).regread(name, "<none>"), value) << name;
     }
 }
 
@@ -104,7 +105,7 @@ TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
     for (int hundredths = -9999; hundredths <= 9999; ++hundredths) {
         scales.push_back(scaleLabelText(static_cast<float>(hundredths) / 100, "."));
     }
-    EXPECT_EQ(cut("Label1", PortConnection::statusCaptions()), "");
+    EXPECT_EQ(cut("labstatus", PortConnection::statusCaptions()), "");
     EXPECT_EQ(cut("labvalue", values), "");
     EXPECT_EQ(cut("labtime", times), "");
     EXPECT_EQ(cut("lab1", scales), "");
@@ -114,16 +115,16 @@ TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
     strip.show(NoticeStrip::Notice::EndOfCharge, endOfChargeCaption(16.28f, 6e6, ".").view());
     strip.show(NoticeStrip::Notice::Stalled, stallCaption(6e6).view());
     EXPECT_EQ(cut("labstorefull", {notices.caption}), "");
-    for (const char* fixed : {"Label2", "Label3", "Label4"}) {
+    for (const char* fixed : {"labstatuscaption", "labvaluecaption", "labtimecaption"}) {
         EXPECT_EQ(cut(fixed, {form->label(fixed).text().toStdString()}), "") << fixed;
     }
 
     const auto rect = [&](const char* name) { return form->label(name).geometry(); };
     const auto px = [&](int twips) { return twipsToPixels(form->widget(), twips); };
     EXPECT_LT(rect("labvalue").right(), rect("labtime").left());
-    EXPECT_LT(rect("labtime").right(), rect("Label1").left());
-    EXPECT_EQ(rect("Label1").topLeft(), QPoint(px(4860), px(600)));
-    EXPECT_LE(rect("Label1").right(), px(7000) - 4);  // a minimum-size window, thin borders
+    EXPECT_LT(rect("labtime").right(), rect("labstatus").left());
+    EXPECT_EQ(rect("labstatus").topLeft(), QPoint(px(4860), px(600)));
+    EXPECT_LE(rect("labstatus").right(), px(7000) - 4);  // a minimum-size window, thin borders
     for (const char* lab : {"lab1", "lab4", "lab7"}) {
         EXPECT_EQ(rect(lab).right(), px(795) - 1) << lab;  // beside the grid lines
         EXPECT_GE(rect(lab).left(), 0) << lab;
@@ -219,7 +220,7 @@ TEST_P(Form1SettingsTest, StartsWithDefaultsAndKeepsWhatItCouldNotRead) {
         auto form = newForm();
         ASSERT_TRUE(form->Form_Load());
         form->show();
-        EXPECT_EQ(form->label("Label1").text(), "Serial port 2 ready");
+        EXPECT_EQ(form->label("labstatus").text(), "Serial port 2 ready");
         EXPECT_EQ(form->label("lab1").text(), damage.bottomLabel);
         EXPECT_EQ(form->state().lastpath, damage.lastPath);
         EXPECT_GE(std::min(form->Width(), form->Height()), 1000);

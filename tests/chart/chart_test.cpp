@@ -10,6 +10,7 @@
 #include "fakes/fakekeystore.h"
 #include "fakes/fakesurface.h"
 #include "fakes/fakewidgets.h"
+#include "state/countvolts.h"
 
 namespace tremolex {
 namespace {
@@ -21,18 +22,40 @@ protected:
     ChargeTimes times;
     std::int32_t fullscale = 1023;
     std::string apptitle = "Tremolex";
-    FakeSurface grafik;
+    FakeSurface plot;
     std::array<FakeLabel, 7> labs;
     FakeLabel labvalue, labtime, labstorefull;
     FakeDialogs dialogs;
     FakeKeyStore keys;
-    Module1 settings{keys};
+    SettingsStore settings{keys};
     std::array<Label*, 7> scaleLabels = {&labs[0], &labs[1], &labs[2], &labs[3],
                                          &labs[4], &labs[5], &labs[6]};
     Chart chart =
         Chart({window, samples, times, fullscale, apptitle},
-              {grafik, scaleLabels, labvalue, labtime, labstorefull}, dialogs, settings, ".");
+              {plot, scaleLabels, labvalue, labtime, labstorefull}, dialogs, settings, ".");
 };
+
+// The chart's coordinate system from the start: x from -1 to 1002, y from 1000 down to -3.
+// The stored width of the window (0.6 V when it is missing or no finite number) under the
+// reset top, and the scale labels written from it.
+TEST_F(ChartTest, StartsWithTheStoredWidthUnderTheResetTop) {
+    EXPECT_EQ(plot.scale, (std::array<float, 4>{-1, 1000, 1003, -1003}));
+    const std::tuple<const char*, float, const char*> cases[] = {
+        {".3", 0.3f, "1.30V"}, {"1E+400", 0.6f, "1.00V"}, {nullptr, 0.6f, "1.00V"}};
+    for (const auto& [stored, range, bottomLabel] : cases) {
+        keys.data.clear();
+        if (stored != nullptr) {
+            settings.regwrite("Range", stored);
+        }
+        chart.start();
+        EXPECT_EQ(window.scalerange, range);
+        EXPECT_EQ(window.scaletop, Chart::kResetTop);
+        EXPECT_EQ(window.scalebottom, static_cast<float>(1.6f - static_cast<double>(range)));
+        EXPECT_EQ(labs[0].caption, bottomLabel);
+        EXPECT_EQ(plot.lines.size(), 28u);  // the empty grid
+    }
+    EXPECT_EQ(settings.regread("Range", ""), ".6");  // the default, stored when missing
+}
 
 // Eight steps up from 1.6, the ninth refused; then down until the bottom is at 0.1.
 TEST_F(ChartTest, ShiftsStopAtTheirGuards) {
@@ -91,7 +114,7 @@ TEST_F(ChartTest, WindowFollowsTheLatestReading) {
         EXPECT_NEAR(window.scaletop, newTop, 1e-6) << count;
         EXPECT_EQ(labs[0].captionsWritten - before, showscales) << count;
     }
-    EXPECT_NEAR(grafik.points.at(0).y, 1000 / 0.7 * (countToVolts(401, 1023) - 0.75), 0.01);
+    EXPECT_NEAR(plot.points.at(0).y, 1000 / 0.7 * (countToVolts(401, 1023) - 0.75), 0.01);
 }
 
 // Up to 200 samples 5 apart, up to 400 2.5 apart, then squeezed into the width.
@@ -104,12 +127,26 @@ TEST_F(ChartTest, PointsSpreadAcrossTheWidth) {
             samples.append(512);
         }
         chart.drawchart();
-        ASSERT_EQ(grafik.points.size(), static_cast<std::size_t>(count));
-        EXPECT_FLOAT_EQ(grafik.points.back().x, lastX) << count;
+        ASSERT_EQ(plot.points.size(), static_cast<std::size_t>(count));
+        EXPECT_FLOAT_EQ(plot.points.back().x, lastX) << count;
     }
 }
 
+// Counts from both ends of what a line can hold: every one has its height worked out, and
+// no more than the table holds.
+TEST_F(ChartTest, RedrawsTheWidestRangeOfCounts) {
+    window = {2.4f, 1.8f, 0.6f};
+    for (const std::int16_t count : {std::int16_t{-32768}, std::int16_t{32767}, std::int16_t{0}}) {
+        samples.append(count);
+    }
+    chart.drawchart();
+    ASSERT_EQ(plot.points.size(), 3u);
+    EXPECT_LT(plot.points[0].y, plot.points[2].y);
+    EXPECT_LT(plot.points[2].y, plot.points[1].y);
+}
+
 TEST_F(ChartTest, Captions) {
+    EXPECT_EQ(scaleLabelText(1.0f, "."), "1.00V");
     EXPECT_EQ(scaleLabelText(1.5f, ","), "1,50V");
     EXPECT_EQ(scaleLabelText(-3.4f, "."), "-3.40V");
     EXPECT_EQ(scaleLabelText(0.125f, "."), "0.13V");  // halves away from zero
@@ -132,6 +169,7 @@ TEST_F(ChartTest, Captions) {
 // The window sizes each label for the widest of these shapes, so each caption's shape must
 // be there, and none may be wider than a caption can be.
 TEST(CaptionShapes, HoldEveryFormOfEveryCaption) {
+    EXPECT_EQ(shapeOf("Serial port 190 ready, -8.9V"), "Serial port 000 ready, -0.0V");
     const auto holds = [](const std::vector<std::string>& shapes, std::string_view caption) {
         return std::find(shapes.begin(), shapes.end(), shapeOf(caption)) != shapes.end();
     };
@@ -153,7 +191,7 @@ TEST(CaptionShapes, HoldEveryFormOfEveryCaption) {
 
 TEST_F(ChartTest, RedrawWritesTheStatusLabels) {
     chart.drawchart();
-    EXPECT_EQ(grafik.clears + labvalue.captionsWritten, 0);  // nothing at all without samples
+    EXPECT_EQ(plot.clears + labvalue.captionsWritten, 0);  // nothing at all without samples
 
     while (samples.append(655)) {  // full, and one more turned away
     }
@@ -167,11 +205,11 @@ TEST_F(ChartTest, RedrawWritesTheStatusLabels) {
     EXPECT_EQ(labstorefull.caption, "");
     // The grid: eleven and fifteen grey lines, then the two blue axes.
     using Segment = FakeSurface::Segment;
-    ASSERT_EQ(grafik.lines.size(), 28u);
-    EXPECT_EQ(grafik.lines[10], (Segment{1000, 0, 1000, 1000, Chart::kGridColor}));
-    EXPECT_EQ(grafik.lines[12], (Segment{0, 1000.0f / 14, 1000, 1000.0f / 14, Chart::kGridColor}));
-    EXPECT_EQ(grafik.lines[26], (Segment{0, 0, 0, 1000, Chart::kAxisColor}));
-    EXPECT_EQ(grafik.lines[27], (Segment{0, 0, 1000, 0, Chart::kAxisColor}));
+    ASSERT_EQ(plot.lines.size(), 28u);
+    EXPECT_EQ(plot.lines[10], (Segment{1000, 0, 1000, 1000, Chart::kGridColor}));
+    EXPECT_EQ(plot.lines[12], (Segment{0, 1000.0f / 14, 1000, 1000.0f / 14, Chart::kGridColor}));
+    EXPECT_EQ(plot.lines[26], (Segment{0, 0, 0, 1000, Chart::kAxisColor}));
+    EXPECT_EQ(plot.lines[27], (Segment{0, 0, 1000, 0, Chart::kAxisColor}));
 }
 
 // After the points, a short upright mark in a colour of its own through the peak's point;
@@ -181,16 +219,16 @@ TEST_F(ChartTest, PeakMarkStandsOnThePeaksPoint) {
         samples.append(count);
     }
     chart.drawchart();
-    FakeSurface expected = grafik;
-    const FakeSurface::Point peak = grafik.points.at(1);
+    FakeSurface expected = plot;
+    const FakeSurface::Point peak = plot.points.at(1);
     expected.lines.push_back({peak.x, peak.y - 15, peak.x, peak.y + 15, Chart::kPeakColor});
     chart.markPeak(Chart::Peak{2, 606});
     chart.drawchart();
-    EXPECT_EQ(grafik.lines, expected.lines);
-    EXPECT_EQ(grafik.points, expected.points);
+    EXPECT_EQ(plot.lines, expected.lines);
+    EXPECT_EQ(plot.points, expected.points);
     chart.storeReplaced();
     chart.drawchart();
-    EXPECT_EQ(grafik.lines.size(), expected.lines.size() - 1);
+    EXPECT_EQ(plot.lines.size(), expected.lines.size() - 1);
 }
 
 // A width of -0.1 typed into the settings file makes the vertical divisor zero.
@@ -198,10 +236,10 @@ TEST_F(ChartTest, BrokenRangeDrawsNoPointsAndTheRangeDialogRepairsIt) {
     window = {1.6f, 1.7f, -0.1f};
     samples.append(655);
     chart.drawchart();
-    EXPECT_TRUE(grafik.points.empty());
+    EXPECT_TRUE(plot.points.empty());
     dialogs.answers = {"0.6"};
     chart.menurange_Click();
-    EXPECT_EQ(grafik.points.size(), 1u);
+    EXPECT_EQ(plot.points.size(), 1u);
 }
 
 }  // namespace

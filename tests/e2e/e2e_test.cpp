@@ -10,7 +10,7 @@
 #include "platform/posix/configdir.h"
 #include "platform/posix/inifilekeystore.h"
 #include "realprogram.h"
-#include "settings/module1.h"
+#include "settings/settingsstore.h"
 #include "support/files.h"
 
 namespace tremolex {
@@ -29,7 +29,7 @@ protected:
     explicit EndToEnd(Desktop::Session session = Desktop::Session::Bare) : RealProgram(session) {}
     static std::string setting(const char* name) {
         IniFileKeyStore keys(settingsFilePath());
-        return Module1(keys).regread(name, "<none>");
+        return SettingsStore(keys).regread(name, "<none>");
     }
 };
 

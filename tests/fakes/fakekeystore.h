@@ -27,6 +27,7 @@ public:
         }
         bool set(std::string_view name, std::string_view text) override {
             if (writable) {
+                ++store.writes[std::string(name)];
                 std::vector<char>& bytes = store.data[std::string(name)];
                 bytes.assign(text.begin(), text.end());
                 bytes.push_back('\0');
@@ -46,7 +47,8 @@ public:
 
     bool exists = false, canCreate = true, canOpen = true;
     std::map<std::string, std::vector<char>, std::less<>> data;
-    int openKeys = 0;  // keys open right now
+    std::map<std::string, int, std::less<>> writes;  // values stored under each name
+    int openKeys = 0;                                // keys open right now
 };
 
 }  // namespace tremolex

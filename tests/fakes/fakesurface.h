@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "platform/surface.h"
@@ -20,10 +21,10 @@ public:
         bool operator==(const Point&) const = default;
     };
 
-    void setScaleLeft(float) override {}
-    void setScaleTop(float) override {}
-    void setScaleWidth(float) override {}
-    void setScaleHeight(float) override {}
+    void setScaleLeft(float left) override { scale[0] = left; }
+    void setScaleTop(float top) override { scale[1] = top; }
+    void setScaleWidth(float width) override { scale[2] = width; }
+    void setScaleHeight(float height) override { scale[3] = height; }
 
     void Cls() override {
         ++clears;
@@ -35,6 +36,7 @@ public:
     }
     void PSet(float x, float y, Color color) override { points.push_back({x, y, color}); }
 
+    std::array<float, 4> scale{};  // left, top, width, height
     int clears = 0;
     std::vector<Segment> lines;
     std::vector<Point> points;

@@ -96,7 +96,7 @@ void checkLoadGraph(std::string_view text, const Expected& expected) {
     fileDialog.answers = {file.string()};
     FakeDialogs dialogs;
     FakeKeyStore keys;
-    const Module1 settings(keys);
+    const SettingsStore settings(keys);
     FakeClock clock;
     clock.now = 500;
     int grids = 0;

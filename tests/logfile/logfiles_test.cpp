@@ -60,7 +60,7 @@ protected:
     FakeFileDialog fileDialog;
     FakeDialogs dialogs;
     FakeKeyStore keys;
-    Module1 settings{keys};
+    SettingsStore settings{keys};
     FakeClock clock;
     int grids = 0;
     LogFiles logFiles = LogFiles({lastpath, samples, times, apptitle}, fileDialog, dialogs,

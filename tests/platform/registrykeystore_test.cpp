@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "settings/module1.h"
+#include "settings/settingsstore.h"
 #include "support/registry.h"
 
 namespace tremolex {
@@ -31,7 +31,7 @@ protected:
 
     TestRegistryKey key;
     RegistryKeyStore store{key.storeKey()};
-    Module1 settings{store};
+    SettingsStore settings{store};
 };
 
 // Data the program never writes itself: the type is not looked at, the bytes less the

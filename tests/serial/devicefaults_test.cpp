@@ -46,14 +46,14 @@ protected:
                 ++losses;
                 connection.portLost();
             });
-        connection.openport();
+        connection.openStoredPort();
     }
 
     PseudoTerminal device;
     Form1State state;
     FakeClock clock;
     FakeKeyStore keys;
-    Module1 settings{keys};
+    SettingsStore settings{keys};
     FakeLabel label;
     FakeDialogs dialogs;
     FakeTimer retry;  // fired by the test: no waiting out the retry interval

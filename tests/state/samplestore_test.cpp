@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "state/countvolts.h"
+
 namespace tremolex {
 namespace {
 

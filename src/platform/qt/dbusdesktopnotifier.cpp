@@ -4,16 +4,15 @@
 #include <QDBusMessage>
 #include <QVariantMap>
 
+#include "platform/productname.h"
+#include "platform/qt/qttext.h"
+
 namespace tremolex {
 
 namespace {
 // The program's desktop entry: the notification shows its icon, and the desktop groups it
 // with the program.
 const QString kDesktopEntry = QStringLiteral("org.example.Tremolex");
-
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 }  // namespace
 
 DBusDesktopNotifier::DBusDesktopNotifier(QDBusConnection bus) : m_bus(std::move(bus)) {}
@@ -27,8 +26,8 @@ void DBusDesktopNotifier::notify(std::string_view title, std::string_view text) 
         QStringLiteral("org.freedesktop.Notifications"),
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("Tremolex") << 0u /* a new notification */ << kDesktopEntry
-         << fromUtf8(title) << fromUtf8(text) << QStringList() /* no actions */
+    call << toQString(productname::kShort) << 0u /* a new notification */ << kDesktopEntry
+         << toQString(title) << toQString(text) << QStringList() /* no actions */
          << QVariantMap{{QStringLiteral("desktop-entry"), kDesktopEntry}}
          << -1 /* the service's own timeout */;
     m_bus.send(call);  // its answer, the notification's number, is of no use

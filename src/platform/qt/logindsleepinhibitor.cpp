@@ -4,6 +4,9 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
+#include "platform/productname.h"
+#include "platform/qt/qttext.h"
+
 namespace tremolex {
 
 LogindSleepInhibitor::LogindSleepInhibitor(QDBusConnection bus) : m_bus(std::move(bus)) {}
@@ -20,7 +23,7 @@ void LogindSleepInhibitor::hold() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("Inhibit"));
-    call << QStringLiteral("sleep") << QStringLiteral("Tremolex")
+    call << QStringLiteral("sleep") << toQString(productname::kShort)
          << QStringLiteral("Recording a charge") << QStringLiteral("block");
     m_asking = true;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), &m_requests);

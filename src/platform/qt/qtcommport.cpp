@@ -8,8 +8,6 @@ namespace tremolex {
 
 namespace {
 
-constexpr std::int32_t kHighestPort = 255;
-
 QSerialPort::Parity toQt(LineSettings::Parity parity) {
     switch (parity) {
         case LineSettings::Parity::Even:
@@ -59,7 +57,7 @@ void QtCommPort::setEvents(std::function<void()> onComm, std::function<void()> o
 CommPort::OpenResult QtCommPort::open() {
     close();
     m_reader.received().clear();
-    if (m_portNumber < 1 || m_portNumber > kHighestPort || !m_settings) {
+    if (m_portNumber < 1 || m_portNumber > CommPort::kHighestPort || !m_settings) {
         return outcome(Failure::Refused, {});
     }
 

@@ -3,24 +3,21 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-namespace tremolex {
+#include "platform/qt/qttext.h"
 
-namespace {
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-}  // namespace
+namespace tremolex {
 
 std::string QtDialogs::InputBox(std::string_view prompt, std::string_view title,
                                 std::string_view defaultText) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(m_parent, qs(title), qs(prompt), QLineEdit::Normal,
-                                                 qs(defaultText), &ok);
+    const QString answer = QInputDialog::getText(m_parent, toQString(title), toQString(prompt),
+                                                 QLineEdit::Normal, toQString(defaultText), &ok);
     return ok ? answer.toStdString() : std::string();
 }
 
 void QtDialogs::MsgBox(std::string_view text, std::string_view title) {
-    QMessageBox box(QMessageBox::NoIcon, qs(title), qs(text), QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, toQString(title), toQString(text), QMessageBox::Ok,
+                    m_parent);
     box.exec();
 }
 

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "platform/productname.h"
+#include "platform/qt/qttext.h"
+
 namespace tremolex {
 
 namespace {
@@ -11,7 +14,7 @@ QString lockFilePath() {
     if (folder.isEmpty()) {
         folder = QDir::tempPath();
     }
-    return folder + QStringLiteral("/Bramwick Tremolex.lock");
+    return folder + u'/' + toQString(productname::kFull) + QStringLiteral(".lock");
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/labelfit.h"
+#include "platform/qt/qttext.h"
 
 namespace tremolex {
 
@@ -22,7 +23,7 @@ QtLabel::QtLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void QtLabel::setCaption(std::string_view text) {
-    const QString caption = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString caption = toQString(text);
     if (caption != this->text()) {
         setText(caption);
     }
@@ -48,7 +49,7 @@ void QtLabel::setTop(float twips) {
 }
 
 void QtLabel::setToolTip(std::string_view text) {
-    QLabel::setToolTip(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    QLabel::setToolTip(toQString(text));
 }
 
 void QtLabel::setAlignment(Align align) {

@@ -9,15 +9,12 @@
 #include "platform/qt/qtfiledialog.h"
 #include "platform/qt/qtlabel.h"
 #include "platform/qt/qtsurface.h"
+#include "platform/qt/qttext.h"
 #include "platform/qt/qttimer.h"
 
 namespace tremolex {
 
 namespace {
-
-QString qText(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 void call(const std::function<void()>& event) {
     if (event) {
@@ -68,7 +65,7 @@ QMainWindow& QtMainWindow::widget() {
 }
 
 QtLabel& QtMainWindow::label(std::string_view name) {
-    return *m_client->findChild<QtLabel*>(qText(name));
+    return *m_client->findChild<QtLabel*>(toQString(name));
 }
 
 QtSurface& QtMainWindow::surface() {
@@ -80,7 +77,7 @@ double QtMainWindow::logicalDpi() const {
 }
 
 void QtMainWindow::setTitle(std::string_view title) {
-    m_frame->setWindowTitle(qText(title));
+    m_frame->setWindowTitle(toQString(title));
 }
 
 void QtMainWindow::setBackColor(Color color) {
@@ -91,15 +88,15 @@ void QtMainWindow::setBackColor(Color color) {
 }
 
 void QtMainWindow::addMenu(std::string_view title, std::vector<MenuItem> items) {
-    QMenu* menu = m_frame->menuBar()->addMenu(qText(title));
+    QMenu* menu = m_frame->menuBar()->addMenu(toQString(title));
     for (MenuItem& item : items) {
-        menu->addAction(qText(item.text), m_frame.get(), std::move(item.onClick));
+        menu->addAction(toQString(item.text), m_frame.get(), std::move(item.onClick));
     }
 }
 
 WindowLabel& QtMainWindow::addLabel(std::string_view name, PixelRect rect) {
     auto* label = new QtLabel(m_client);
-    label->setObjectName(qText(name));
+    label->setObjectName(toQString(name));
     label->setAlignment(Qt::AlignCenter);
     label->setGeometry(rect.x, rect.y, rect.width, rect.height);
     return *label;

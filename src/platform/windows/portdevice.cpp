@@ -4,15 +4,16 @@
 
 #include <array>
 
+#include "platform/commport.h"
+
 namespace tremolex {
 
 namespace {
-constexpr int kHighestPort = 255;
 constexpr int kHighestReservedName = 9;
 }  // namespace
 
 PortDevice portDevice(int port) {
-    if (port < 1 || port > kHighestPort) {
+    if (port < 1 || port > CommPort::kHighestPort) {
         return {};
     }
     PortDevice device;

@@ -14,7 +14,6 @@ namespace tremolex {
 
 namespace {
 
-constexpr std::int32_t kHighestPort = 255;
 constexpr UINT_PTR kBeatTimer = 1;
 constexpr UINT kReceivedMessage = WM_APP + 1;  // the watch ended
 constexpr const wchar_t* kWindowClass = L"TremolexCommPort";
@@ -126,7 +125,7 @@ CommPort::OpenResult Win32CommPort::open() {
     close();
     m_pending.clear();
     OpenResult result;
-    if (m_portNumber < 1 || m_portNumber > kHighestPort || !m_settings) {
+    if (m_portNumber < 1 || m_portNumber > CommPort::kHighestPort || !m_settings) {
         result.failure = Failure::Refused;
         return result;
     }

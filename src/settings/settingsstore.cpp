@@ -1,4 +1,4 @@
-#include "settings/module1.h"
+#include "settings/settingsstore.h"
 
 #include <algorithm>
 #include <array>
@@ -6,11 +6,11 @@
 
 namespace tremolex {
 
-void Module1::regkey() const {
+void SettingsStore::regkey() const {
     m_store.create();
 }
 
-std::string Module1::regread(std::string_view name, std::string_view fallback) const {
+std::string SettingsStore::regread(std::string_view name, std::string_view fallback) const {
     regkey();
     {
         std::array<char, kReadBufferSize> buffer;
@@ -31,7 +31,7 @@ std::string Module1::regread(std::string_view name, std::string_view fallback) c
     return std::string(fallback);
 }
 
-void Module1::regwrite(std::string_view name, std::string_view value) const {
+void SettingsStore::regwrite(std::string_view name, std::string_view value) const {
     regkey();
     if (auto key = m_store.open(KeyStore::Access::Write)) {
         key->set(name, value);

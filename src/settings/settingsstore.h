@@ -7,17 +7,17 @@
 
 namespace tremolex {
 
-// The settings store: named text values in the key store, nothing held in memory.
+// The settings store (once Module1): named text values in the key store, nothing held in memory.
 // Every call opens the key and closes it again, so a value changed by another program
 // between two reads is seen. No failure is reported: a value that cannot be read gives
 // its default, and a write that cannot be stored is lost.
-class Module1 {
+class SettingsStore {
 public:
     // Values of this many bytes or more (text without its terminating zero) are
     // unreadable and replaced by the default at their next read.
     static constexpr std::size_t kReadBufferSize = 255;
 
-    explicit Module1(KeyStore& store) : m_store(store) {}
+    explicit SettingsStore(KeyStore& store) : m_store(store) {}
 
     // Creates the key when it is missing.
     void regkey() const;

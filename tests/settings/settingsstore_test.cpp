@@ -1,4 +1,4 @@
-#include "settings/module1.h"
+#include "settings/settingsstore.h"
 
 #include <gtest/gtest.h>
 
@@ -48,51 +48,51 @@ Backend realBackend() {
 }
 #endif
 
-class Module1Test : public testing::TestWithParam<Backend (*)()> {
+class SettingsStoreTest : public testing::TestWithParam<Backend (*)()> {
 protected:
     Backend backend = GetParam()();
-    Module1 settings{*backend.store};
+    SettingsStore settings{*backend.store};
 };
 
-TEST_P(Module1Test, MissingValueGivesItsDefaultAndStoresIt) {
+TEST_P(SettingsStoreTest, MissingValueGivesItsDefaultAndStoresIt) {
     EXPECT_EQ(settings.regread("Range", "0.6"), "0.6");
-    EXPECT_EQ(Module1(*backend.store).regread("Range", "none"), "0.6");  // as another program
+    EXPECT_EQ(SettingsStore(*backend.store).regread("Range", "none"), "0.6");  // as another program
     EXPECT_EQ(settings.regread("Range", "0.9"), "0.6");
 }
 
-TEST_P(Module1Test, WrittenValuesReadBackAsAnotherProgramWroteThem) {
+TEST_P(SettingsStoreTest, WrittenValuesReadBackAsAnotherProgramWroteThem) {
     settings.regwrite("Range", "");                   // also creates the missing key
     EXPECT_EQ(settings.regread("Range", "0.6"), "");  // empty text, not the default
-    Module1(*backend.store).regwrite("Range", ".3");
+    SettingsStore(*backend.store).regwrite("Range", ".3");
     EXPECT_EQ(settings.regread("Range", "0.6"), ".3");
 }
 
-TEST_P(Module1Test, TextsUpTo254BytesReadWholeLongerOnesAreReplaced) {
+TEST_P(SettingsStoreTest, TextsUpTo254BytesReadWholeLongerOnesAreReplaced) {
     const std::string longest(254, 'x');
     settings.regwrite("Last Path", longest);
     EXPECT_EQ(settings.regread("Last Path", "/opt/"), longest);
     settings.regwrite("Last Path", std::string(255, 'y'));
     EXPECT_EQ(settings.regread("Last Path", "/opt/"), "/opt/");
-    EXPECT_EQ(Module1(*backend.store).regread("Last Path", "none"), "/opt/");
+    EXPECT_EQ(SettingsStore(*backend.store).regread("Last Path", "none"), "/opt/");
 }
 
-TEST_P(Module1Test, UnusableKeyGivesDefaultsAndLosesWrites) {
+TEST_P(SettingsStoreTest, UnusableKeyGivesDefaultsAndLosesWrites) {
     backend.breakKey();
     settings.regwrite("Range", ".3");
     EXPECT_EQ(settings.regread("Range", "0.6"), "0.6");
-    EXPECT_EQ(Module1(*backend.store).regread("Range", "none"), "none");
+    EXPECT_EQ(SettingsStore(*backend.store).regread("Range", "none"), "none");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, Module1Test, testing::Values(&fakeBackend, &realBackend),
+INSTANTIATE_TEST_SUITE_P(Backends, SettingsStoreTest, testing::Values(&fakeBackend, &realBackend),
                          [](const auto& info) { return info.index == 0 ? "Fake" : "Real"; });
 
 // Data the program never writes itself, as the registry may hold it.
-TEST(Module1RawData, AnyDataThatFitsReadsAsTextLessItsLastByte) {
+TEST(SettingsStoreRawData, AnyDataThatFitsReadsAsTextLessItsLastByte) {
     FakeKeyStore store;
     store.exists = true;
     store.data["Range"] = {'.', '5', 'X'};  // another type: no terminator of its own
     store.data["Window Top"] = {};          // no data at all
-    const Module1 settings(store);
+    const SettingsStore settings(store);
     EXPECT_EQ(settings.regread("Range", "0.6"), ".5");
     EXPECT_EQ(settings.regread("Window Top", "3000"), "");
     EXPECT_EQ(store.openKeys, 0);
