@@ -54,7 +54,7 @@ TEST_F(ChartTest, StartsWithTheStoredWidthUnderTheResetTop) {
         EXPECT_EQ(labs[0].caption, bottomLabel);
         EXPECT_EQ(plot.lines.size(), 28u);  // the empty grid
     }
-    EXPECT_EQ(settings.regread("Range", ""), ".6");  // the default, stored when missing
+    EXPECT_EQ(settings.regread("Range", ""), "0.6");  // the default, stored when missing
 }
 
 // Eight steps up from 1.6, the ninth refused; then down until the bottom is at 0.1.
