@@ -119,7 +119,7 @@ void Win32Surface::newPicture(int width, int height) {
     if (!bitmap) {
         if (!m_bitmap) {
             // Not even that (GDI objects used up): no picture, so drawing does nothing and
-            // the chart stays blank. Any size differs from 0 by 0: the next one tries again.
+            // the chart stays blank. No size is 0 by 0, so the next one tries again.
             m_bits = nullptr;
             m_width = m_height = 0;
             setPicture(nullptr, 0, 0, 0);
