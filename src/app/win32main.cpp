@@ -2,17 +2,18 @@
 // settings, a named mutex against a second copy and the COM port of the Win32 API.
 #include <windows.h>
 
-#include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "app/form1.h"
+#include "platform/productname.h"
 #include "platform/windows/registrykeystore.h"
 #include "platform/windows/widetext.h"
 #include "platform/windows/win32clock.h"
 #include "platform/windows/win32commport.h"
 #include "platform/windows/win32desktopnotifier.h"
+#include "platform/windows/win32failure.h"
 #include "platform/windows/win32sleepinhibitor.h"
 #include "platform/windows/win32window.h"
 #include "platform/windows/windowsinstancelock.h"
@@ -48,28 +49,32 @@ std::string decimalSeparator() {
 
 int main() {
     using namespace tremolex;
-    try {
-        Win32Window window;  // first: the notifier flashes it
-        Form1Services services;
-        services.keys = std::make_unique<RegistryKeyStore>();
-        services.comm = std::make_unique<Win32CommPort>();
-        services.clock = std::make_unique<Win32Clock>();
-        services.instanceLock = std::make_unique<WindowsInstanceLock>();
-        services.notifier = std::make_unique<Win32DesktopNotifier>(window.handle());
-        services.sleepInhibitor = std::make_unique<Win32SleepInhibitor>();
-        services.programFolder = programFolder();
-        services.decimalSeparator = decimalSeparator();
+    // Whatever fails on the way, at start or later in the message loop (a window, control or
+    // timer Win32 would not make), is told once, and the program ends without writing its
+    // settings.
+    return Win32Failure::run(
+        [] {
+            Win32Window window;  // first: the notifier flashes it
+            Form1Services services;
+            services.keys = std::make_unique<RegistryKeyStore>();
+            services.comm = std::make_unique<Win32CommPort>();
+            services.clock = std::make_unique<Win32Clock>();
+            services.instanceLock = std::make_unique<WindowsInstanceLock>();
+            services.notifier = std::make_unique<Win32DesktopNotifier>(window.handle());
+            services.sleepInhibitor = std::make_unique<Win32SleepInhibitor>();
+            services.programFolder = programFolder();
+            services.decimalSeparator = decimalSeparator();
 
-        Form1 form(window, std::move(services));
-        if (!form.Form_Load()) {
-            return 0;  // another copy runs
-        }
-        window.show();
-        return Win32Window::runMessageLoop();
-    } catch (const std::exception& error) {
-        // A GUI program has no console to say it on.
-        MessageBoxW(nullptr, toWide(error.what()).c_str(), L"Bramwick Tremolex",
-                    MB_OK | MB_ICONERROR);
-        return 1;
-    }
+            Form1 form(window, std::move(services));
+            if (!form.Form_Load()) {
+                return 0;  // another copy runs
+            }
+            window.show();
+            return Win32Window::runMessageLoop();
+        },
+        [](const std::string& text) {
+            // A GUI program has no console to say it on.
+            MessageBoxW(nullptr, toWide(text).c_str(), toWide(productname::kFull).c_str(),
+                        MB_OK | MB_ICONERROR);
+        });
 }

@@ -38,6 +38,7 @@ protected:
     virtual void beforeClear() {}
     // Something was drawn: the backend shows it.
     virtual void changed() = 0;
+    std::uint32_t background() const { return m_background; }
 
 private:
     void updateTransform();

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/windows/widetext.h"
 #include "settings/settingsstore.h"
 #include "support/registry.h"
 
@@ -71,6 +72,30 @@ TEST_F(RegistryKeyStoreTest, TextBeyondAsciiIsStoredInTheCodePage) {
     settings.regwrite("Last Path", letters);
     EXPECT_EQ(get("Last Path").second.size(), 201u);
     EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\");
+}
+
+// A folder outside the code page ("D:\Messdaten für Zellen\Łódź\", whose Ł and ź code page
+// 1252 lacks) reads back whole, and other programs find it as UTF-16 REG_SZ. An ASCII value
+// that the 8-bit calls of earlier versions wrote reads back as it was.
+TEST_F(RegistryKeyStoreTest, TextOutsideTheCodePageIsStoredAsUtf16AndReadBackWhole) {
+    const std::string path =
+        "D:\\Messdaten f\xc3\xbcr Zellen\\\xc5\x81\xc3\xb3"
+        "d\xc5\xba\\";
+    settings.regwrite("Last Path", path);
+    EXPECT_EQ(settings.regread("Last Path", "c:\\"), path);
+    std::wstring data(64, L'\0');
+    DWORD type = REG_NONE, size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, toWide(key.storeKey()).c_str(), L"Last Path",
+                           RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size),
+              ERROR_SUCCESS);
+    data.resize(size / sizeof(wchar_t));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(data, std::wstring(L"D:\\Messdaten f\u00fcr Zellen\\\u0141\u00f3d\u017a\\") + L'\0');
+
+    put("Window Left", REG_SZ, "4000", 5);
+    put("Last Path", REG_SZ, "c:\\data\\", 9);
+    EXPECT_EQ(settings.regread("Window Left", "0"), "4000");
+    EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\data\\");
 }
 
 }  // namespace tremolex

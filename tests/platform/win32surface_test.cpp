@@ -63,4 +63,37 @@ TEST(Win32SurfaceTest, ColoursThePixelsQtSurfaceColours) {
     }
 }
 
+// GDI objects used up: not even a picture of 1 by 1 can be made. The chart stays blank,
+// drawing on it does nothing, and the next size tries again.
+TEST(Win32SurfaceTest, WithoutAnyPictureStaysBlankAndTriesAgainAtTheNextSize) {
+    Win32Window window;
+    bool exhausted = true;
+    int asked = 0;
+    Win32Surface surface(window.handle(), {0, 0, 10, 8},
+                         [&](HDC dc, const BITMAPINFO& info, void** bits) -> HBITMAP {
+                             ++asked;
+                             return exhausted ? nullptr
+                                              : CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits,
+                                                                 nullptr, 0);
+                         });
+    EXPECT_LE(asked, 4);  // its size, then 1 by 1; again at the first WM_SIZE; no more
+    EXPECT_TRUE(surface.picture().empty());
+    surface.setScaleWidth(10);
+    surface.setScaleHeight(8);
+    surface.Cls();
+    surface.Line(0, 0, 10, 8, 1);
+    surface.PSet(5, 5, 1);
+    const std::int16_t values[] = {0, 1};
+    const float heights[] = {1, 2};
+    surface.PSetSeries(1, values, 0, heights, 1);
+    UpdateWindow(surface.handle());  // painted from no picture at all
+    EXPECT_TRUE(surface.picture().empty());
+
+    exhausted = false;
+    surface.setBounds({0, 0, 12, 9});
+    ASSERT_EQ(surface.picture().size(), 12u * 9u);
+    surface.PSet(5, 5, 0x0000FF);
+    EXPECT_EQ(surface.picture()[5 * 12 + 6], 0xFFFF0000u);  // (5, 5) at 1.2 pixels a unit
+}
+
 }  // namespace tremolex

@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/windows/win32failure.h"
+#include "platform/windows/win32surface.h"
+#include "platform/windows/win32timer.h"
+
 namespace tremolex {
 
 // resize() sizes the client area below the menu bar, a decoration; move() places the frame.
@@ -46,6 +55,49 @@ TEST(Win32LabelTest, GrowsToFitItsCaptions) {
     EXPECT_EQ(left.bounds(), (PixelRect{130 - width, 20 - up, width, height}));
     left.setTop(600);  // 40 pixels at 96 dpi
     EXPECT_EQ(left.bounds().y, 40 - up);
+}
+
+// A control that Win32 will not make (here: on a window that is gone, as when the system
+// has no room left) is told once and ends the program with exit code 1: at start, and from
+// a handler in the message loop, out of which nothing may be thrown.
+TEST(Win32FailureTest, AControlThatCannotBeMadeIsToldOnceAndEndsTheProgram) {
+    using namespace std::chrono_literals;
+    const std::function<void(Win32Window&)> makes[] = {
+        [](Win32Window& gone) {
+            gone.addLabel("Label1", {0, 0, 10, 10});
+        },
+        [](Win32Window& gone) {
+            gone.addSurface({0, 0, 10, 10});
+        },
+    };
+    for (const auto& make : makes) {
+        for (const bool inHandler : {false, true}) {
+            std::vector<std::string> told;
+            const int code = Win32Failure::run(
+                [&] {
+                    Win32Window window;
+                    Win32Window gone;
+                    gone.close();
+                    MSG quit{};
+                    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // gone's
+                    if (!inHandler) {
+                        make(gone);
+                        return 0;
+                    }
+                    Win32Timer tick, backstop;
+                    tick.start(1ms, [&] {
+                        tick.stop();
+                        make(gone);
+                    });
+                    backstop.start(2s, [&] { window.close(); });  // a failure never told
+                    return Win32Window::runMessageLoop();
+                },
+                [&](const std::string& text) { told.push_back(text); });
+            EXPECT_EQ(code, 1) << inHandler;
+            ASSERT_EQ(told.size(), 1u) << inHandler;
+            EXPECT_NE(told[0].find("could not be made"), std::string::npos) << told[0];
+        }
+    }
 }
 
 }  // namespace tremolex

@@ -7,6 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "platform/windows/win32handle.h"
+
 // The Windows side of the whole-file helpers. Paths go to the wide ("W") calls as the
 // path holds them, so no name is lost to the 8-bit code page. A new file takes the access
 // rights its folder hands down; a replaced one keeps its own (the replacement takes them
@@ -18,25 +20,6 @@ namespace {
 std::error_code lastError() {
     return {static_cast<int>(GetLastError()), std::system_category()};
 }
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    ~Handle() { close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-
-    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return m_handle; }
-    bool close() {
-        const bool closed = !valid() || CloseHandle(m_handle) != 0;
-        m_handle = INVALID_HANDLE_VALUE;
-        return closed;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 std::error_code writeAll(HANDLE file, std::string_view content) {
     while (!content.empty()) {
@@ -78,8 +61,8 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
             return lastError();
         }
     }
-    Handle file(created);
-    if (!file.valid()) {
+    KernelHandle file(created);
+    if (!file) {
         return lastError();
     }
 
@@ -87,7 +70,8 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
     if (!error && FlushFileBuffers(file.get()) == 0) {
         error = lastError();
     }
-    if (!file.close() && !error) {
+    // Closed here, not by the owner: the close may be where a write fails.
+    if (CloseHandle(file.release()) == 0 && !error) {
         error = lastError();
     }
     if (!error && MoveFileExW(temporary.c_str(), target.c_str(),
@@ -102,9 +86,10 @@ std::error_code writeFileAtomically(const std::filesystem::path& target, std::st
 
 std::error_code readFileChunks(const std::filesystem::path& file,
                                const std::function<void(std::string_view)>& onChunk) {
-    Handle handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!handle.valid()) {
+    const KernelHandle handle(CreateFileW(file.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle) {
         return lastError();  // a folder too: it is not opened without backup semantics
     }
     // A device (NUL, CON, COMn) or a pipe could block or never end.

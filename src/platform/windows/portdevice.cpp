@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform/commport.h"
+#include "platform/windows/widetext.h"
 
 namespace tremolex {
 
@@ -24,8 +25,8 @@ PortDevice portDevice(int port) {
     }
     device.path += device.name;
     // The DOS device name exists exactly while the port's driver offers the device.
-    std::array<char, 512> target{};
-    device.present = QueryDosDeviceA(device.name.c_str(), target.data(),
+    std::array<wchar_t, 512> target{};
+    device.present = QueryDosDeviceW(toWide(device.name).c_str(), target.data(),
                                      static_cast<DWORD>(target.size())) != 0 ||
                      GetLastError() == ERROR_INSUFFICIENT_BUFFER;
     return device;

@@ -9,6 +9,7 @@
 
 #include "platform/windows/portdevice.h"
 #include "platform/windows/widetext.h"
+#include "platform/windows/win32failure.h"
 
 namespace tremolex {
 
@@ -132,12 +133,12 @@ CommPort::OpenResult Win32CommPort::open() {
     const PortDevice device = portDevice(m_portNumber);
     result.device = device.name;
 
-    const HANDLE handle = CreateFileW(toWide(device.path).c_str(), GENERIC_READ, 0, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    KernelHandle port(CreateFileW(toWide(device.path).c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    if (!port) {
         return failed(result, GetLastError());
     }
-    std::unique_ptr<void, HandleCloser> port(handle);
+    const HANDLE handle = port.get();
     // Drivers that cannot grow their queue keep their own; the port works all the same.
     SetupComm(handle, kInputQueue, 0);
     DCB dcb{};
@@ -213,18 +214,23 @@ bool Win32CommPort::prepare() {
 LRESULT CALLBACK Win32CommPort::windowProc(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
     auto* port = reinterpret_cast<Win32CommPort*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // The handlers run from here may throw (a timer that cannot be set, say).
     if (message == kReceivedMessage) {
-        if (port != nullptr) {
-            port->readable();
-        }
-        return 0;
+        return Win32Failure::guard([&] {
+            if (port != nullptr) {
+                port->readable();
+            }
+            return LRESULT{0};
+        });
     }
     if (message == WM_TIMER && wParam == kBeatTimer) {
-        if (port != nullptr && port->m_beatMs != 0) {  // not a tick queued before it stopped
-            port->m_pacer.beat(ReadPacer::Clock::now());
-            port->collect(true);
-        }
-        return 0;
+        return Win32Failure::guard([&] {
+            if (port != nullptr && port->m_beatMs != 0) {  // not a tick queued before it stopped
+                port->m_pacer.beat(ReadPacer::Clock::now());
+                port->collect(true);
+            }
+            return LRESULT{0};
+        });
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -242,7 +248,8 @@ void Win32CommPort::beat(UINT ms) {
     if (ms == 0) {
         KillTimer(m_window.get(), kBeatTimer);
     } else {
-        SetTimer(m_window.get(), kBeatTimer, ms, nullptr);
+        Win32Failure::check(SetTimer(m_window.get(), kBeatTimer, ms, nullptr),
+                            "The serial port's timer");
     }
 }
 

@@ -5,14 +5,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 
 #include "platform/commport.h"
 #include "platform/linesettings.h"
 #include "platform/readpacer.h"
+#include "platform/windows/win32handle.h"
 
 namespace tremolex {
 
@@ -49,24 +48,13 @@ public:
 
     OpenResult open() override;
     void close() override;
-    bool isOpen() const override { return m_port != nullptr; }
+    bool isOpen() const override { return static_cast<bool>(m_port); }
 
     std::string_view input() override;
 
     void setEvents(std::function<void()> onComm, std::function<void()> onLost) override;
 
 private:
-    struct HandleCloser {
-        void operator()(HANDLE handle) const { CloseHandle(handle); }
-    };
-    struct WindowDestroyer {
-        void operator()(HWND window) const { DestroyWindow(window); }
-    };
-    // Waits for a callback under way to end; the callback only posts a message.
-    struct WaitUnregisterer {
-        void operator()(HANDLE wait) const { UnregisterWaitEx(wait, INVALID_HANDLE_VALUE); }
-    };
-
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void CALLBACK signalled(void* window, BOOLEAN timedOut);
     // The events and the window, made once.
@@ -87,12 +75,12 @@ private:
     std::optional<LineSettings> m_settings = LineSettings{};
     std::function<void()> m_onComm;
     std::function<void()> m_onLost;
-    std::unique_ptr<void, HandleCloser> m_port;
+    KernelHandle m_port;
     std::string m_input;    // what input() returns; keeps its capacity between calls
     std::string m_pending;  // read from the device and not yet taken by input()
-    std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer> m_window;
-    std::unique_ptr<void, HandleCloser> m_received;  // set when the watching read ends
-    std::unique_ptr<void, HandleCloser> m_readDone;
+    OwnedWindow m_window;
+    KernelHandle m_received;  // set when the watching read ends
+    KernelHandle m_readDone;
     OVERLAPPED m_watch{};  // the watching read, under way or done, while m_watching
     bool m_watching = false;
     bool m_watchFailed = false;
@@ -100,7 +88,9 @@ private:
     std::size_t m_untold = 0;      // bytes added to m_pending since `onComm` last ran
     UINT m_beatMs = 0;             // the timer's interval, 0 while it is stopped
     bool m_watchTimeouts = false;  // the port's timeouts are the watching read's
-    std::unique_ptr<void, WaitUnregisterer> m_wait;  // on m_received, while open
+    // On m_received, while open. Unregistering waits for a callback under way to end; the
+    // callback only posts a message.
+    WaitHandle m_wait;
     ReadPacer m_pacer;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/windows/widetext.h"
+#include "platform/windows/win32handle.h"
 
 namespace tremolex {
 
@@ -26,13 +27,10 @@ bool canWriteIn(const std::wstring& folder) {
         probe += L'\\';
     }
     probe += L".tremolex-write-test-" + std::to_wstring(GetCurrentProcessId());
-    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(file);
-    return true;
+    const KernelHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                        nullptr));
+    return static_cast<bool>(file);
 }
 
 std::wstring knownFolder(int id) {

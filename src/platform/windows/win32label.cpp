@@ -7,6 +7,7 @@
 
 #include "platform/labelfit.h"
 #include "platform/windows/widetext.h"
+#include "platform/windows/win32failure.h"
 #include "platform/windows/win32window.h"
 
 namespace tremolex {
@@ -33,14 +34,12 @@ Win32Label::Win32Label(Win32Window& window, std::string_view name, PixelRect rec
       m_name(name),
       m_back(GetSysColor(COLOR_BTNFACE)),
       m_fore(GetSysColor(COLOR_BTNTEXT)),
-      m_brush(CreateSolidBrush(m_back)) {
-    m_hwnd = CreateWindowExW(0, L"STATIC", L"", kStyle, rect.x, rect.y, rect.width, rect.height,
-                             window.handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+      m_brush(Win32Failure::check(CreateSolidBrush(m_back), "A label's brush")) {
+    m_hwnd = Win32Failure::check(
+        CreateWindowExW(0, L"STATIC", L"", kStyle, rect.x, rect.y, rect.width, rect.height,
+                        window.handle(), nullptr, GetModuleHandleW(nullptr), nullptr),
+        "A label");
     SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(window.font()), FALSE);
-}
-
-Win32Label::~Win32Label() {
-    DeleteObject(m_brush);
 }
 
 void Win32Label::setCaption(std::string_view text) {
@@ -58,9 +57,8 @@ std::string Win32Label::caption() const {
 }
 
 void Win32Label::setBackColor(Color color) {
+    m_brush.reset(Win32Failure::check(CreateSolidBrush(color), "A label's brush"));
     m_back = color;  // Color is laid out as a COLORREF: 0x00BBGGRR
-    DeleteObject(m_brush);
-    m_brush = CreateSolidBrush(color);
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
@@ -72,7 +70,7 @@ void Win32Label::setForeColor(Color color) {
 HBRUSH Win32Label::colour(HDC dc) const {
     SetTextColor(dc, m_fore);
     SetBkColor(dc, m_back);
-    return m_brush;
+    return m_brush.get();
 }
 
 void Win32Label::setTop(float twips) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "platform/windows/win32handle.h"
 
 namespace tremolex {
 
@@ -18,7 +19,7 @@ class Win32Window;
 class Win32Label final : public WindowLabel {
 public:
     Win32Label(Win32Window& window, std::string_view name, PixelRect rect);
-    ~Win32Label() override;
+    ~Win32Label() override = default;
     Win32Label(const Win32Label&) = delete;
     Win32Label& operator=(const Win32Label&) = delete;
 
@@ -53,7 +54,7 @@ private:
     std::string m_name;
     Color m_back = 0;
     Color m_fore = 0;
-    HBRUSH m_brush = nullptr;  // of m_back
+    OwnedBrush m_brush;  // of m_back
     bool m_hiddenWhenEmpty = false;
     bool m_hasToolTip = false;
     std::vector<std::string> m_captions;  // UTF-8

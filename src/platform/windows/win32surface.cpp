@@ -1,6 +1,9 @@
 #include "platform/windows/win32surface.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "platform/windows/win32failure.h"
 
 namespace tremolex {
 
@@ -10,7 +13,13 @@ constexpr const wchar_t* kClassName = L"TremolexSurface";
 
 }  // namespace
 
-Win32Surface::Win32Surface(HWND parent, PixelRect rect) {
+Win32Surface::Win32Surface(HWND parent, PixelRect rect, BitmapMaker makeBitmap)
+    : m_makeBitmap(std::move(makeBitmap)) {
+    if (!m_makeBitmap) {
+        m_makeBitmap = [](HDC dc, const BITMAPINFO& info, void** bits) {
+            return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+        };
+    }
     static const ATOM atom = [] {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof(windowClass);
@@ -18,24 +27,23 @@ Win32Surface::Win32Surface(HWND parent, PixelRect rect) {
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass);
+        return Win32Failure::check(RegisterClassExW(&windowClass), "The chart's window class");
     }();
     (void)atom;
-    m_dc = CreateCompatibleDC(nullptr);
+    m_dc.reset(Win32Failure::check(CreateCompatibleDC(nullptr), "The chart's drawing context"));
     newPicture(std::max(rect.width, 1), std::max(rect.height, 1));
-    m_hwnd =
-        CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.x, rect.y,
-                        rect.width, rect.height, parent, nullptr, GetModuleHandleW(nullptr), this);
+    CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.x, rect.y,
+                    rect.width, rect.height, parent, nullptr, GetModuleHandleW(nullptr), this);
+    Win32Failure::check(m_hwnd, "The chart");  // set on WM_NCCREATE
 }
 
+// The picture goes with its DC, which is deleted first: a bitmap still selected into a DC
+// cannot be deleted.
 Win32Surface::~Win32Surface() {
     if (m_hwnd != nullptr) {
         SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
         DestroyWindow(m_hwnd);
     }
-    SelectObject(m_dc, m_oldBitmap);
-    DeleteObject(m_bitmap);
-    DeleteDC(m_dc);
 }
 
 LRESULT CALLBACK Win32Surface::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -66,9 +74,15 @@ LRESULT Win32Surface::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             PAINTSTRUCT paint{};
             const HDC dc = BeginPaint(m_hwnd, &paint);
             const RECT& r = paint.rcPaint;
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, m_dc, r.left, r.top,
-                   SRCCOPY);
-            GdiFlush();  // done reading the picture before drawing writes it directly again
+            if (m_bitmap) {
+                BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, m_dc.get(), r.left,
+                       r.top, SRCCOPY);
+                GdiFlush();  // done reading the picture before drawing writes it directly again
+            } else {         // blank: the stock DC brush needs nothing made
+                const std::uint32_t pixel = background();
+                SetDCBrushColor(dc, RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF));
+                FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            }
             EndPaint(m_hwnd, &paint);
             return 0;
         }
@@ -86,28 +100,34 @@ LRESULT Win32Surface::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void Win32Surface::newPicture(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const auto make = [this](int w, int h, void** bits) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        return OwnedBitmap(m_makeBitmap(m_dc.get(), info, bits));
+    };
     void* bits = nullptr;
-    const HBITMAP bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr) {
-        if (m_bitmap == nullptr) {
-            newPicture(1, 1);  // out of memory for a huge size: a picture that can be drawn on
+    OwnedBitmap bitmap = make(width, height, &bits);
+    if (!bitmap && !m_bitmap && (width > 1 || height > 1)) {
+        width = height = 1;  // out of memory for a huge size: a picture that can be drawn on
+        bitmap = make(width, height, &bits);
+    }
+    if (!bitmap) {
+        if (!m_bitmap) {
+            // Not even that (GDI objects used up): no picture, so drawing does nothing and
+            // the chart stays blank. No size is 0 by 0, so the next one tries again.
+            m_bits = nullptr;
+            m_width = m_height = 0;
+            setPicture(nullptr, 0, 0, 0);
         }
-        return;
+        return;  // else the old picture stays, and the next size tries again
     }
-    const HGDIOBJ previous = SelectObject(m_dc, bitmap);
-    if (m_bitmap == nullptr) {
-        m_oldBitmap = previous;
-    } else {
-        DeleteObject(m_bitmap);
-    }
-    m_bitmap = bitmap;
+    SelectObject(m_dc.get(), bitmap.get());
+    m_bitmap = std::move(bitmap);  // the old one, no longer selected, is deleted
     m_bits = static_cast<std::uint32_t*>(bits);
     m_width = width;
     m_height = height;

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/rastersurface.h"
+#include "platform/windows/win32handle.h"
 
 namespace tremolex {
 
@@ -15,13 +17,18 @@ namespace tremolex {
 // QtSurface draws for the same calls, by the same code.
 class Win32Surface final : public RasterSurface {
 public:
-    Win32Surface(HWND parent, PixelRect rect);
+    // Makes a picture's bitmap as CreateDIBSection() does: null when it cannot.
+    using BitmapMaker = std::function<HBITMAP(HDC dc, const BITMAPINFO& info, void** bits)>;
+
+    // `makeBitmap` is CreateDIBSection() but in tests of the surface's fall-backs.
+    Win32Surface(HWND parent, PixelRect rect, BitmapMaker makeBitmap = {});
     ~Win32Surface() override;
     Win32Surface(const Win32Surface&) = delete;
     Win32Surface& operator=(const Win32Surface&) = delete;
 
     HWND handle() const { return m_hwnd; }
-    // The picture: its rows from the top, each pixel as 0xFFRRGGBB.
+    // The picture: its rows from the top, each pixel as 0xFFRRGGBB. Empty while the system
+    // has no room for any.
     std::span<const std::uint32_t> picture() const {
         return {m_bits, static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height)};
     }
@@ -38,11 +45,11 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void newPicture(int width, int height);
 
+    BitmapMaker m_makeBitmap;
     HWND m_hwnd = nullptr;
-    bool m_paintDue = false;  // invalidated since the last WM_PAINT
-    HDC m_dc = nullptr;       // holds the picture, for copying it
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
+    bool m_paintDue = false;          // invalidated since the last WM_PAINT
+    OwnedBitmap m_bitmap;             // none when not even 1 by 1 could be made
+    OwnedMemoryDc m_dc;               // holds the picture, for copying it; destroyed before it
     std::uint32_t* m_bits = nullptr;  // the picture's rows, top row first, no padding
     int m_width = 0;
     int m_height = 0;

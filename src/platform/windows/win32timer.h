@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/timer.h"
+#include "platform/windows/win32handle.h"
 
 namespace tremolex {
 
@@ -11,7 +12,7 @@ namespace tremolex {
 class Win32Timer final : public Timer {
 public:
     Win32Timer();
-    ~Win32Timer() override;
+    ~Win32Timer() override = default;  // the window, and its timer with it
     Win32Timer(const Win32Timer&) = delete;
     Win32Timer& operator=(const Win32Timer&) = delete;
 
@@ -21,7 +22,7 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND m_hwnd = nullptr;
+    OwnedWindow m_window;
     std::function<void()> m_onTick;
 };
 

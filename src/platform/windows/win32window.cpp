@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <system_error>
 
 #include "platform/windows/widetext.h"
 #include "platform/windows/win32dialogs.h"
 #include "platform/windows/win32dpi.h"
+#include "platform/windows/win32failure.h"
 #include "platform/windows/win32filedialog.h"
 #include "platform/windows/win32label.h"
 #include "platform/windows/win32surface.h"
@@ -60,24 +60,28 @@ void registerClass(WNDPROC procedure) {
         windowClass.hIconSm = programIcon(SM_CXSMICON, SM_CYSMICON);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass);
+        return Win32Failure::check(RegisterClassExW(&windowClass), "The main window's class");
     }();
     (void)atom;
 }
 
 }  // namespace
 
-Win32Window::Win32Window() : m_background(CreateSolidBrush(GetSysColor(COLOR_BTNFACE))) {
+Win32Window::Win32Window()
+    : m_background(Win32Failure::check(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)),
+                                       "The window's background brush")) {
     registerClass(windowProc);
     CreateWindowExW(kExStyle, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    if (m_hwnd == nullptr) {
-        const auto error = static_cast<int>(GetLastError());
-        DeleteObject(m_background);
-        throw std::system_error(error, std::system_category(), "the main window was not made");
-    }
+    Win32Failure::check(m_hwnd, "The main window");  // set on WM_NCCREATE
     m_dpi = dpiOfWindow(m_hwnd);
     updateFont();
+    if (!m_font) {
+        const DWORD error = GetLastError();
+        m_destroying = true;
+        DestroyWindow(m_hwnd);  // no destructor runs after a constructor throws
+        throw Win32Failure("The window's font", error);
+    }
 }
 
 Win32Window::~Win32Window() {
@@ -88,8 +92,6 @@ Win32Window::~Win32Window() {
     }
     m_labels.clear();
     m_surfaces.clear();
-    DeleteObject(m_font);
-    DeleteObject(m_background);
 }
 
 LRESULT CALLBACK Win32Window::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -110,7 +112,7 @@ LRESULT CALLBACK Win32Window::windowProc(HWND hwnd, UINT message, WPARAM wParam,
         self->m_toolTips = nullptr;  // an owned window: gone with its owner
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    return self->handleMessage(message, wParam, lParam);
+    return Win32Failure::guard([&] { return self->handleMessage(message, wParam, lParam); });
 }
 
 LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -134,7 +136,7 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ERASEBKGND: {
             RECT client{};
             GetClientRect(m_hwnd, &client);
-            FillRect(reinterpret_cast<HDC>(wParam), &client, m_background);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, m_background.get());
             return 1;
         }
         case WM_GETMINMAXINFO: {
@@ -192,9 +194,11 @@ int Win32Window::runMessageLoop() {
     for (;;) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
+            Win32Failure::rethrowKept();
             return static_cast<int>(message.wParam);
         }
         if (got == -1) {
+            Win32Failure::rethrowKept();
             return 1;
         }
         TranslateMessage(&message);
@@ -208,6 +212,7 @@ HWND Win32Window::toolTips() {
                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
+        Win32Failure::check(m_toolTips, "The tooltips");
         // A width makes tips of several lines break at their line ends.
         SendMessageW(m_toolTips, TTM_SETMAXTIPWIDTH, 0, MulDiv(480, static_cast<int>(m_dpi), 96));
     }
@@ -223,20 +228,21 @@ void Win32Window::setTitle(std::string_view title) {
 }
 
 void Win32Window::setBackColor(Color color) {
-    DeleteObject(m_background);
-    m_background = CreateSolidBrush(color);  // Color is laid out as a COLORREF: 0x00BBGGRR
+    // Color is laid out as a COLORREF: 0x00BBGGRR
+    m_background.reset(
+        Win32Failure::check(CreateSolidBrush(color), "The window's background brush"));
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 void Win32Window::addMenu(std::string_view title, std::vector<MenuItem> items) {
-    const HMENU menu = CreatePopupMenu();
+    const HMENU menu = Win32Failure::check(CreatePopupMenu(), "A menu");
     for (MenuItem& item : items) {
         const auto id = static_cast<UINT_PTR>(kFirstCommand + m_commands.size());
         m_commands.push_back(std::move(item.onClick));
         AppendMenuW(menu, MF_STRING, id, toWide(item.text).c_str());
     }
     if (m_menuBar == nullptr) {
-        m_menuBar = CreateMenu();
+        m_menuBar = Win32Failure::check(CreateMenu(), "The menu bar");
     }
     AppendMenuW(m_menuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), toWide(title).c_str());
     if (GetMenu(m_hwnd) == m_menuBar) {
@@ -358,17 +364,17 @@ void Win32Window::close() {
     }
 }
 
+// A font that cannot be made for a new resolution or setting leaves the old one in use.
 void Win32Window::updateFont() {
     const LOGFONTW wanted = messageFont(m_dpi);
-    const HFONT font = CreateFontIndirectW(&wanted);
-    if (font == nullptr) {
+    OwnedFont font(CreateFontIndirectW(&wanted));
+    if (!font) {
         return;
     }
     for (const auto& label : m_labels) {
-        label->setFont(font);
+        label->setFont(font.get());
     }
-    DeleteObject(m_font);
-    m_font = font;
+    m_font = std::move(font);
 }
 
 // Pixels are physical on a monitor-aware window: a move to a monitor of another scale

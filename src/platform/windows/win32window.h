@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "platform/windows/win32handle.h"
 
 namespace tremolex {
 
@@ -34,12 +35,13 @@ public:
     Win32Window& operator=(const Win32Window&) = delete;
 
     HWND handle() const { return m_hwnd; }
-    HFONT font() const { return m_font; }
+    HFONT font() const { return m_font.get(); }
     // The tooltip control the labels share, made on first use.
     HWND toolTips();
 
     // Dispatches the thread's messages until the window has closed (WM_QUIT); returns the
-    // exit code that came with it.
+    // exit code that came with it. Throws again what a window procedure kept
+    // (Win32Failure::guard()).
     static int runMessageLoop();
 
     double logicalDpi() const override;
@@ -74,8 +76,8 @@ private:
     void dpiChanged(UINT dpi, const RECT& suggested);
 
     HWND m_hwnd = nullptr;
-    HFONT m_font = nullptr;
-    HBRUSH m_background = nullptr;
+    OwnedFont m_font;
+    OwnedBrush m_background;
     HMENU m_menuBar = nullptr;
     HWND m_toolTips = nullptr;
     UINT m_dpi = USER_DEFAULT_SCREEN_DPI;

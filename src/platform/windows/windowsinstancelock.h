@@ -3,18 +3,19 @@
 #include <string>
 
 #include "platform/instancelock.h"
+#include "platform/productname.h"
+#include "platform/windows/win32handle.h"
 
 namespace tremolex {
 
-// The lock is a named mutex in the user's session; the system drops it with the last
-// handle, so a copy that crashed holds nothing.
+// The lock is a named mutex in the user's session (its name may be any Unicode text); the system
+// drops it with the last handle, so a copy that crashed holds nothing.
 class WindowsInstanceLock final : public InstanceLock {
 public:
-    static constexpr const char* kProgramMutex = "Local\\Bramwick Tremolex";
+    inline static const std::string kProgramMutex = "Local\\" + std::string(productname::kFull);
 
     // `name` of the mutex; tests give one of their own.
     explicit WindowsInstanceLock(std::string name = kProgramMutex);
-    ~WindowsInstanceLock() override;
     WindowsInstanceLock(const WindowsInstanceLock&) = delete;
     WindowsInstanceLock& operator=(const WindowsInstanceLock&) = delete;
 
@@ -24,7 +25,7 @@ public:
 
 private:
     std::string m_name;
-    void* m_mutex = nullptr;  // HANDLE, held for the whole run
+    KernelHandle m_mutex;  // held for the whole run
 };
 
 }  // namespace tremolex
