@@ -85,10 +85,6 @@ std::int64_t LevelFilter::lastDue(double seconds) const {
     return std::min(numberAt(seconds) - 1, m_current->number + kWindowBins);
 }
 
-bool LevelFilter::due(double seconds) const {
-    return m_current && seconds >= m_currentEnd && m_finishing <= lastDue(seconds);
-}
-
 void LevelFilter::add(std::int16_t count, double seconds) {
     if (!m_current || seconds >= m_currentEnd) {
         const std::int64_t number = numberAt(seconds);
@@ -241,7 +237,13 @@ void LevelFilter::classify(Bin& bin) {
         return;
     }
     const double step = bin.mean - left->mean;
-    const Bin* const farther = before(left->number);
+    // The left bin is weighed against the nearest bin before it that is no spike: bounce
+    // over several readings fills neighbouring bins, and a bin beside a bounced one would
+    // otherwise seem to climb back (or fall) with the level.
+    const Bin* farther = before(left->number);
+    while (farther && farther->spike) {
+        farther = before(farther->number);
+    }
     if (farther) {
         const double rise = left->mean - farther->mean;
         left->spike = std::abs(rise) > kSpikeCounts && std::abs(step) > kSpikeCounts &&

@@ -47,7 +47,9 @@ public:
     // Forgets everything; bins count from `startSeconds`.
     void restart(double startSeconds);
     // Whether a bin is to be finished before a reading at `seconds` goes in.
-    bool due(double seconds) const;
+    bool due(double seconds) const {
+        return m_current && seconds >= m_currentEnd && m_finishing <= lastDue(seconds);
+    }
     // Finishes the next such bin. Only when due().
     Look finish();
     // A reading, at or after the one before.

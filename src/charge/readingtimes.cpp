@@ -28,11 +28,17 @@ void ReadingTimes::restart(double startSeconds) {
 }
 
 void ReadingTimes::add(std::int32_t index, double seconds) {
+    if (m_current && seconds < m_currentEnd) {
+        m_current->lastIndex = index;
+        m_current->lastSeconds = seconds;
+        return;
+    }
     const auto number = std::max<std::int64_t>(
         0, static_cast<std::int64_t>(std::floor((seconds - m_start) / kBinSeconds)));
     if (!m_current || number > m_current->number) {
         m_current = &m_bins[slot(number)];
         *m_current = Bin{number, index, index, seconds, seconds};
+        m_currentEnd = m_start + static_cast<double>(number + 1) * kBinSeconds;
         return;
     }
     m_current->lastIndex = index;

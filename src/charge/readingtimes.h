@@ -32,6 +32,7 @@ private:
 
     double m_start = 0;
     Bin* m_current = nullptr;  // the bin of the last reading; none yet
+    double m_currentEnd = 0;   // charge time at which it ends
     std::vector<Bin> m_bins;   // ring, by bin number
 };
 
