@@ -82,6 +82,12 @@ int main(int argc, char** argv) {
                 Tally& tally = tallies[k * kBandCount + bandOf(rate)];
                 ++tally.runs;
                 if (!detector.end()) {
+                    if (truth) {
+                        char note[160];
+                        std::snprintf(note, sizeof note, "seed %" PRIu64 " at %.3f/s: not found",
+                                      seed, rate);
+                        tally.notes.emplace_back(note);
+                    }
                     continue;
                 }
                 const double late = detector.end()->foundSeconds - truth.value_or(1e18);
