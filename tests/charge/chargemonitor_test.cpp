@@ -28,11 +28,6 @@ TEST(StallWatch, StallsAfterTheLongerOf30sAndTenUsualIntervals) {
         // Four intervals 10, 2, 6, 4: the upper middle one, 6.
         {"MedianOfFourNotYet", {0, 10, 12, 18, 22}, 81.5f, -1},
         {"MedianOfFourPassed", {0, 10, 12, 18, 22}, 82.5f, 60.5},
-        // The two oldest of eleven long intervals drop out of the nine.
-        {"OnlyTheLatestNineCount",
-         {0, 100, 200, 201, 202, 203, 204, 205, 206, 207, 208, 209},
-         240,
-         31},
     };
     for (const auto& [name, readings, now, stalled] : cases) {
         StallWatch watch;
