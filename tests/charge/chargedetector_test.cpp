@@ -11,7 +11,7 @@
 
 #include "chargecurve.h"
 #include "chargereadings.h"
-#include "fastrandom.h"
+#include "readingrates.h"
 
 namespace tremolex {
 namespace {
@@ -22,16 +22,6 @@ using Kind = ChargeCurve::Kind;
 constexpr int kCharges = 1000;  // of each kind that ends
 constexpr int kCaptures = 250;  // of each kind that never ends: 1000 in all
 constexpr double kHold = 300;   // seconds in which nothing may be found
-
-// Readings a second for run `seed` of `kind`, spread log-uniformly so that each decade has as
-// many runs. A charge at 400/s costs 4000 times one at 0.1/s, so one run in 50 spans the
-// whole 0.1-400/s and the others 0.1-5/s, where the few readings a window make most ends
-// late. The C/10 charge lasts 15 h: 0.1-0.5/s, which still finds its end to the minute.
-double rateOf(Kind kind, std::uint64_t seed) {
-    cellsim::FastRandom random(seed * 7919 + static_cast<std::uint64_t>(kind));
-    const double fastest = kind == Kind::NiMHTenthC ? 0.5 : seed % 50 == 0 ? 400 : 5;
-    return random.logBetween(0.1, fastest);
-}
 
 struct Capture {
     std::optional<ChargeDetector::End> end;
@@ -84,7 +74,7 @@ TEST(ChargeDetector, FindsSimulatedEndsAfterTheirPeakAndMostWithinThreeMinutes) 
         const int runs = ChargeCurve(kind, 0).endSeconds() ? kCharges : kCaptures;
         for (std::uint64_t seed = 0; seed < static_cast<std::uint64_t>(runs); ++seed) {
             const ChargeCurve curve(kind, seed);
-            const double rate = rateOf(kind, seed);
+            const double rate = cellsim::readingRateOf(kind, seed);
             feed(curve, rate, seed, true, run);
             const auto truth = curve.endSeconds();
             if (!run.end) {

@@ -22,6 +22,12 @@ TEST(StallWatch, StallsAfterTheLongerOf30sAndTenUsualIntervals) {
         {"OneLongGapDoesNotStretchIt", {0, 5, 10, 15, 200, 205, 210}, 261, 51},
         {"LastReadingBeforeMidnight", {86370, 86380, 86390}, 100.5f, 110.5},
         {"AnIntervalAcrossMidnight", {86390, 0}, 100, -1},
+        // Intervals 1 to 9 s in a shuffled order: their median is 5, so 50 s of silence.
+        {"MedianOfNineNotYet", {0, 7, 9, 18, 21, 25, 31, 32, 40, 45}, 94.5f, -1},
+        {"MedianOfNinePassed", {0, 7, 9, 18, 21, 25, 31, 32, 40, 45}, 95.5f, 50.5},
+        // Four intervals 10, 2, 6, 4: the upper middle one, 6.
+        {"MedianOfFourNotYet", {0, 10, 12, 18, 22}, 81.5f, -1},
+        {"MedianOfFourPassed", {0, 10, 12, 18, 22}, 82.5f, 60.5},
     };
     for (const auto& [name, readings, now, stalled] : cases) {
         StallWatch watch;
@@ -80,6 +86,34 @@ TEST_F(ChargeMonitorTest, StallNoticeWhileThePortIsOpenAndSleepHeldWhileReadings
     EXPECT_EQ(shown(), " [held]");
     monitor.Form_Unload();
     EXPECT_EQ(shown(), "");
+}
+
+// The inhibitor is told to hold once per run of readings, not on every reading.
+TEST_F(ChargeMonitorTest, HoldsSleepOncePerRunOfReadings) {
+    for (int s = 0; s < 5; ++s) {
+        read(606, 100 + s);
+    }
+    EXPECT_EQ(sleep.holds, 1);
+    monitor.portLost();
+    read(606, 200);
+    read(606, 201);
+    EXPECT_EQ(sleep.holds, 2);
+    EXPECT_TRUE(sleep.held());
+}
+
+// Without an inhibitor (or a notifier) readings, an end, a stall and closing all work.
+TEST_F(ChargeMonitorTest, RunsWithoutInhibitorOrNotifier) {
+    ChargeMonitor bare{{samples, fullscale, portready}, {notices, clock}, "Tremolex", ","};
+    reception.setObserver(&bare);
+    for (int s = 0; s <= 90 * 60; s += 2) {
+        read(s <= 3600 ? 530 + 76 * s / 3600 : 606 - (s - 3600) / 60, 50000 + s);
+    }
+    EXPECT_TRUE(bare.peak());
+    clock.now = 55500;
+    bare.Timer1_Timer();
+    bare.portLost();
+    bare.Form_Unload();
+    EXPECT_EQ(sleep.holds, 0);
 }
 
 TEST_F(ChargeMonitorTest, EndOfChargeToldOnceBesideTheOtherNoticesAndGoneAfterALoad) {

@@ -17,10 +17,14 @@ struct FakeDesktopNotifier final : DesktopNotifier {
 };
 
 struct FakeSleepInhibitor final : SleepInhibitor {
-    void hold() override { on = true; }
+    void hold() override {
+        on = true;
+        ++holds;
+    }
     void release() override { on = false; }
     bool held() const override { return on; }
     bool on = false;
+    int holds = 0;  // times hold() was called
 };
 
 }  // namespace tremolex
