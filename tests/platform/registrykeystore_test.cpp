@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/keystore_contract.h"
 #include "settings/module1.h"
 #include "support/registry.h"
 
@@ -72,5 +73,16 @@ TEST_F(RegistryKeyStoreTest, TextBeyondAsciiIsStoredInTheCodePage) {
     EXPECT_EQ(get("Last Path").second.size(), 201u);
     EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\");
 }
+
+// A key of the test's own below HKEY_CURRENT_USER.
+struct TestKey {
+    std::unique_ptr<KeyStore> store() const {
+        return std::make_unique<RegistryKeyStore>(key.storeKey());
+    }
+    void forbid() const { key.forbid(); }
+    TestRegistryKey key;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Registry, KeyStoreContract, TestKey);
 
 }  // namespace tremolex

@@ -62,7 +62,9 @@ public:
     RegistryKey& operator=(const RegistryKey&) = delete;
 
     std::optional<std::size_t> query(std::string_view name, std::span<char> buffer) override {
-        if (hasZeroByte(name) || buffer.size() > std::numeric_limits<DWORD>::max()) {
+        // An empty buffer's data may be null, and a query into null asks only for the size.
+        if (buffer.empty() || hasZeroByte(name) ||
+            buffer.size() > std::numeric_limits<DWORD>::max()) {
             return std::nullopt;
         }
         const std::string valueName(name);
