@@ -37,16 +37,7 @@ struct LinuxProgram : RealProgram {
         }
         return values;
     }
-    std::map<std::string, std::string> defaults() const {
-        return {{"Last Path", fs::path(TREMOLEX_BINARY).parent_path().string() + "/"},
-                {"Range", "0.6"},
-                {"Serial Port Number", "5"},
-                {"Serial Port Baud Rate", "19200"},
-                {"Window Left", "4000"},
-                {"Window Top", "3000"},
-                {"Window Width", "8000"},
-                {"Window Height", "8000"}};
-    }
+    std::string folder() const { return fs::path(TREMOLEX_BINARY).parent_path().string() + "/"; }
     // The status label, in the row right of the value and time, filled with its colour.
     bool portShows(bool ready) const {
         return statusPixels(windowNamed("Bramwick Tremolex"), ready ? kLightGreen : kLightRed) >

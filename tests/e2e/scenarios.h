@@ -20,31 +20,20 @@ namespace tremolex {
 using namespace std::chrono_literals;
 
 // What a person does with the program, the same for the Linux program and the Windows one,
-// each on an X server of its own with a window manager (Desktop::Session::Openbox) and a
-// pseudo-terminal as its device. A Program is a RealProgram, as the Linux program runs it,
-// that also:
-//   void prepare();                         readies everything, before the program starts
-//   std::unique_ptr<ChildProcess> start();  starts the program
-//   void replug();                          the device (reopened) at the program's port again
-//   std::string port();                     the number of that port
-//   std::map<std::string, std::string> settings(), defaults();  what the program stored,
-//                                           and what its first start stores
-//   bool portShows(bool ready);             the port status says ready, or error, on its colour
-//   QRect chart();                          where the chart is on the screen
-//   std::optional<QRect> band(from, to, count);  where readings from..to (not included) of
-//                                           `count` each are drawn, when that can be known
-//   std::string message(text, other);       the message box showing `text`, another window
-//                                           than `other`, waited for
-//   bool placeSeen(program, window);        the program knows where its window is now
-//   bool endSession(program);               ends the program as the session ending does;
-//                                           false when it cannot be done here
-//   std::optional<std::set<std::string>> labels(start);  captions beginning so, if readable
-//   std::string path(std::string);          a file's name as the program knows it
-//   std::optional<std::string> choose(program, window, menu, name);  types `name` into the
-//                                           file dialog `menu` opens: the question that came
-//                                           ("" when it closed), nothing when it never answered
-//   void answer(program, question, replace);    answers it; declined, the file dialog closes too
-//   static constexpr const char* kNoModes;  why files have no Unix modes there, or nullptr
+// each on an X server of its own with a window manager and a pseudo-terminal as its device.
+// A Program is a RealProgram (Desktop::Session::Openbox) that also has: prepare(), before
+// a start; start(); replug(), the device reopened at the program's port(); settings(), what
+// the program stored, and folder(), its own folder as it stores it; portShows(ready), the
+// port status says ready (or error) on its colour; chart(), its place on the screen;
+// band(from, to, count), where readings from..to of `count` each are drawn, if that can be
+// known; message(text, other), the message box showing `text` other than window `other`;
+// placeSeen(program, window), the program knows where its window is; endSession(program),
+// false when the session's end cannot be played; labels(start), the captions beginning so,
+// if they can be read; path(file), a file's name as the program knows it; choose(program,
+// window, menu, file), which types `file` into the file dialog `menu` opens and gives the
+// question that came ("" when it closed, nothing when it never answered); answer(program,
+// question, replace), which declined also cancels the dialog; and kNoModes, why files have
+// no Unix modes there (or nullptr).
 template <typename Program>
 class Scenario : public testing::Test {
 protected:
@@ -78,7 +67,12 @@ TYPED_TEST_P(Scenario, FirstStartDrawsReadingsRunsOnceAndPicksTheDeviceUpAgain) 
     EXPECT_TRUE(eventually([&] { return p.desktop.frame(window) == this->kFirstFrame; }));
     EXPECT_EQ(p.desktop.frame(window), this->kFirstFrame);
     ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
-    EXPECT_EQ(p.settings(), p.defaults());  // the port found by the first start's search
+    const std::map<std::string, std::string> defaults = {
+        {"Last Path", p.folder()},        {"Range", "0.6"},
+        {"Serial Port Number", p.port()}, {"Serial Port Baud Rate", "19200"},
+        {"Window Left", "4000"},          {"Window Top", "3000"},
+        {"Window Width", "8000"},         {"Window Height", "8000"}};
+    EXPECT_EQ(p.settings(), defaults);  // the port found by the first start's search
     const QRect chart = p.chart();
     EXPECT_EQ(this->pixels(chart), 0);
     this->send(512);

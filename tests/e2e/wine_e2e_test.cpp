@@ -58,17 +58,8 @@ struct WineProgram : RealProgram {
         linkDevice();
     }
     std::string port() const { return "2"; }
-    std::map<std::string, std::string> defaults() const {
-        // The program's folder is in lower case.
-        return {{"Last Path", path(kProgram.parent_path().string() + "/")},
-                {"Range", "0.6"},
-                {"Serial Port Number", "2"},
-                {"Serial Port Baud Rate", "19200"},
-                {"Window Left", "4000"},
-                {"Window Top", "3000"},
-                {"Window Width", "8000"},
-                {"Window Height", "8000"}};
-    }
+    // In lower case.
+    std::string folder() const { return path(kProgram.parent_path().string() + "/"); }
     void linkDevice() const {
         fs::remove(m_prefix / "com2");
         fs::create_symlink(device.slavePath(), m_prefix / "com2");

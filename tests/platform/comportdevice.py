@@ -40,9 +40,8 @@ def plug():
     # dump of all its objects.
     holder = subprocess.Popen(["sleep", "infinity"], stdin=slave, start_new_session=True,
                               preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
-    name = os.ttyname(slave)
     os.close(slave)
-    return master, holder, name
+    return master, holder
 
 
 def unplug():
@@ -51,9 +50,8 @@ def unplug():
 
 
 def line_settings():
-    fd = os.open(device[2], os.O_RDONLY | os.O_NOCTTY | os.O_NONBLOCK)
-    iflag, _, cflag, _, speed, _, _ = termios.tcgetattr(fd)
-    os.close(fd)
+    # The master's settings are the slave's (Linux), which an opened port may hold exclusively.
+    iflag, _, cflag, _, speed, _, _ = termios.tcgetattr(device[0])
     rates = {getattr(termios, f"B{n}"): n for n in (300, 9600, 19200, 57600, 115200)}
     flow = iflag & (termios.IXON | termios.IXOFF) or cflag & termios.CRTSCTS
     stop = 2 if cflag & termios.CSTOPB else 1

@@ -1,6 +1,5 @@
 #include "platform/qt/qtcommport.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -43,9 +42,7 @@ public:
     std::string device() const { return fs::canonical(m_pty.slavePath()).string(); }
     std::string line() const {
         termios t{};
-        const int fd = ::open(m_pty.slavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-        EXPECT_EQ(tcgetattr(fd, &t), 0);
-        ::close(fd);
+        EXPECT_EQ(tcgetattr(m_pty.master(), &t), 0);  // an opened port may be exclusive
         std::string baud = "?";
         for (const auto& [code, rate] : {std::pair<speed_t, const char*>{B300, "300"},
                                          {B9600, "9600"},
