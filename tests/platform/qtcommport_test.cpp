@@ -1,15 +1,13 @@
 #include "platform/qt/qtcommport.h"
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
-#include <QSerialPort>
 #include <filesystem>
-#include <optional>
-#include <string>
-#include <tuple>
+#include <functional>
 
+#include "platform/commport_contract.h"
 #include "platform/posix/portdevice.h"
 #include "support/eventloop.h"
 #include "support/pseudoterminal.h"
@@ -17,74 +15,62 @@
 namespace tremolex {
 
 namespace fs = std::filesystem;
-using Failure = CommPort::Failure;
 
-// Bad numbers and settings are refused without touching the device, a working one that
-// would open. A device that is missing fails; one that is no terminal fails in the
-// system's words. Qt says "permission error" both for a device another program holds and
-// for one the user may not open: the device node's permissions tell them apart.
-TEST(QtCommPort, OpeningFailsSayingWhy) {
-    PseudoTerminal device;
-    QtCommPort port;
-    mapAllPortsAway();
-    const fs::path missing = fs::read_symlink(portsDirectory() / "com6");  // mapAllPortsAway
-    for (const int n : {0, 256, 7}) {
-        mapPort(n, device.slavePath());
-    }
-    mapPort(3, "/dev/null");
-    port.setSettings("19200,x,8,1");
-    port.setCommPort(7);
-    EXPECT_EQ(port.open().failure, Failure::Refused);
-    port.setSettings("19200,n,8,1");
-    QSerialPort other(QString::fromStdString(device.slavePath()));
-    ASSERT_TRUE(other.open(QIODevice::ReadOnly));
-    const std::tuple<int, Failure, std::string> cases[] = {
-        {0, Failure::Refused, ""},        {256, Failure::Refused, ""},
-        {6, Failure::NotFound, missing},  {13, Failure::NotFound, ""},
-        {3, Failure::Other, "/dev/null"}, {7, Failure::InUse, device.slavePath()}};
-    for (const auto& [number, failure, path] : cases) {
-        port.setCommPort(number);
-        const auto result = port.open();
-        EXPECT_EQ(std::tuple(result.failure, result.device, result.detail.empty(), port.isOpen()),
-                  std::tuple(failure, path, failure != Failure::Other, false))
-            << number;
-    }
-    other.close();
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "root opens any device";
-    }
-    ASSERT_EQ(chmod(device.slavePath().c_str(), 0), 0);
-    const auto result = port.open();
-    EXPECT_EQ(result.failure, Failure::NoPermission);
-    EXPECT_NE(result.group, "");
-    EXPECT_EQ(result.group, deviceGroup(device.slavePath()));
-}
+// A pseudo-terminal as the device, at port 5 of the ports folder; every other port leads
+// nowhere but 7, which is /dev/null.
+class PseudoTerminalDevice {
+public:
+    using Port = QtCommPort;
+    static constexpr const char* kShared = nullptr;
 
-// Every byte comes through as it is, also text that came in just before the device went
-// away: it is handed over before the loss is told, so the capture keeps it, and the port
-// is closed by then. (The receive path's own tests take the device away and back often.)
-TEST(QtCommPort, DeviceGoingAwayHandsOverWhatCameAndClosesThePort) {
-    PseudoTerminal device;
-    QtCommPort port;
-    port.setSettings("19200,n,8,1");
-    mapPort(255, device.slavePath());
-    port.setCommPort(255);
-    const auto result = port.open();
-    ASSERT_TRUE(result.ok()) << result.detail;
-    EXPECT_EQ(result.device, fs::canonical(device.slavePath()).string());
-    int comms = 0;
-    port.setEvents([&] { ++comms; }, {});  // nothing is taken until the device goes away
-    const std::string text("512\n1023\r\n\0\xff-7\n70", 17);
-    ASSERT_TRUE(sendAll(device, text));
-    ASSERT_TRUE(waitFor([&] { return comms > 0; }));
-    drainEvents();  // in case the bytes came in two pieces
-    std::string received;
-    std::optional<bool> openWhenLost;
-    port.setEvents([&] { received += port.input(); }, [&] { openWhenLost = port.isOpen(); });
-    device.hangUp();
-    ASSERT_TRUE(waitFor([&] { return openWhenLost.has_value(); }));
-    EXPECT_EQ(received, text);
-    EXPECT_EQ(openWhenLost, false);
-}
+    PseudoTerminalDevice() {
+        mapAllPortsAway();
+        mapPort(7, "/dev/null");
+    }
+
+    std::string plug() {
+        m_pty.reopen();
+        mapPort(5, m_pty.slavePath());
+        return m_pty.slavePath().empty() ? "no pseudo-terminal" : "";
+    }
+    void unplug() { m_pty.hangUp(); }
+    void send(std::string_view bytes) { ASSERT_TRUE(sendAll(m_pty, bytes)); }
+    bool waitFor(const std::function<bool()>& done) { return tremolex::waitFor(done); }
+    void drain() { drainEvents(); }
+
+    int number() const { return 5; }
+    std::string device() const { return fs::canonical(m_pty.slavePath()).string(); }
+    std::string line() const {
+        termios t{};
+        EXPECT_EQ(tcgetattr(m_pty.master(), &t), 0);  // an opened port may be exclusive
+        std::string baud = "?";
+        for (const auto& [code, rate] : {std::pair<speed_t, const char*>{B300, "300"},
+                                         {B9600, "9600"},
+                                         {B19200, "19200"},
+                                         {B57600, "57600"},
+                                         {B115200, "115200"}}) {
+            baud = cfgetispeed(&t) == code ? rate : baud;
+        }
+        const bool flow = (t.c_iflag & (IXON | IXOFF)) || (t.c_cflag & CRTSCTS);
+        return baud + (t.c_cflag & CSTOPB ? ",2" : ",1") + (flow ? ",flow" : "");
+    }
+    std::vector<std::pair<int, std::string>> absent() const {
+        // mapAllPortsAway() leads port 6 to a missing file; 13 has no entry and names nothing.
+        return {{6, fs::read_symlink(portsDirectory() / "com6")}, {13, ""}};
+    }
+    std::pair<int, std::string> notSerial() const { return {7, "/dev/null"}; }
+    std::string forbid(std::string& group) const {
+        if (geteuid() == 0) {
+            return "root opens any device";
+        }
+        group = deviceGroup(m_pty.slavePath());
+        return chmod(m_pty.slavePath().c_str(), 0) == 0 ? "" : "cannot take the permissions";
+    }
+
+private:
+    PseudoTerminal m_pty;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, CommPortContract, PseudoTerminalDevice);
 
 }  // namespace tremolex

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/keystore_contract.h"
 #include "platform/windows/widetext.h"
 #include "settings/settingsstore.h"
 #include "support/registry.h"
@@ -97,5 +98,16 @@ TEST_F(RegistryKeyStoreTest, TextOutsideTheCodePageIsStoredAsUtf16AndReadBackWho
     EXPECT_EQ(settings.regread("Window Left", "0"), "4000");
     EXPECT_EQ(settings.regread("Last Path", "c:\\"), "c:\\data\\");
 }
+
+// A key of the test's own below HKEY_CURRENT_USER.
+struct TestKey {
+    std::unique_ptr<KeyStore> store() const {
+        return std::make_unique<RegistryKeyStore>(key.storeKey());
+    }
+    void forbid() const { key.forbid(); }
+    TestRegistryKey key;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Registry, KeyStoreContract, TestKey);
 
 }  // namespace tremolex

@@ -5,10 +5,13 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "platform/commport_contract.h"
 
 namespace tremolex {
 
@@ -37,84 +40,67 @@ TEST(Win32CommPort, LineSettingsBecomeTheControlBlock) {
     }
 }
 
-// Bad numbers and settings are refused before any device is touched; a port with nothing
-// behind it, in either form of its name, is not found.
-TEST(Win32CommPort, OpeningWithoutDeviceFailsSayingWhy) {
-    Win32CommPort port;
-    const std::tuple<int, const char*, CommPort::Failure, std::string> cases[] = {
-        {0, "19200,n,8,1", CommPort::Failure::Refused, ""},
-        {256, "19200,n,8,1", CommPort::Failure::Refused, ""},
-        {200, "19200,n,8,3", CommPort::Failure::Refused, ""},
-        {9, "19200,n,8,1", CommPort::Failure::NotFound, "COM9"},
-        {200, "19200,n,8,1", CommPort::Failure::NotFound, "COM200"}};
-    for (const auto& [number, settings, failure, device] : cases) {
-        port.setCommPort(number);
-        port.setSettings(settings);
-        const auto result = port.open();
-        EXPECT_EQ(std::tuple(result.failure, result.device, result.detail.empty(), port.isOpen()),
-                  std::tuple(failure, device, failure == CommPort::Failure::Refused, false))
-            << number;
-    }
-}
+// The device is a pseudo-terminal that platform/comportdevice.py, on the host, links into
+// the Wine prefix as COM<TREMOLEX_TEST_COMPORT>, the next port leading to /dev/null. Asked
+// through this program's output, it answers on the input.
+class StandInDevice {
+public:
+    using Port = Win32CommPort;
+    static constexpr const char* kShared = "Wine lets any number of handles open a COM port";
 
-// Asks the stand-in (platform/comportdevice.py) to plug, unplug or send, and waits.
-void device(const std::string& request, std::string_view bytes = {}) {
-    std::cout << "device: " << request;
-    for (const unsigned char c : bytes) {
-        std::cout << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
-    }
-    std::cout << std::endl;
-    ASSERT_TRUE(std::cin.ignore(1 << 20, '\n').good());
-}
-
-bool waitFor(auto condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition() && std::chrono::steady_clock::now() < end) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
-            DispatchMessageW(&message);
+    std::string plug() {
+        if (m_number == 0) {
+            return "needs a device: runs under platform/comportdevice.py";
         }
+        request("plug");
+        return "";
     }
-    return condition();
-}
+    void unplug() { request("unplug"); }
+    void send(std::string_view bytes) { request("send ", bytes); }
+    bool waitFor(const std::function<bool()>& condition, int ms = 10'000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!condition() && std::chrono::steady_clock::now() < end) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+                DispatchMessageW(&message);
+            }
+        }
+        return condition();
+    }
+    void drain() {
+        waitFor([] { return false; }, 100);
+    }
 
-// Every byte comes through, also bytes read but not taken when the device goes away (before
-// the loss is told, once, the port closed); an opening drops text read before it.
-TEST(Win32CommPort, DeviceGoingAwayAndComingBack) {
-    const char* number = std::getenv("TREMOLEX_TEST_COMPORT");
-    if (number == nullptr) {
-        GTEST_SKIP() << "runs under platform/comportdevice.py";
+    int number() const { return m_number; }
+    std::string device() const { return "COM" + std::to_string(m_number); }
+    std::string line() { return request("line"); }
+    std::vector<std::pair<int, std::string>> absent() const {
+        return {{9, "COM9"}, {200, "COM200"}};
     }
-    Win32CommPort port;
-    port.setCommPort(std::atoi(number) + 1);  // the stand-in links it to /dev/null
-    device("plug");
-    EXPECT_EQ(port.open().failure, CommPort::Failure::Other);
-    port.setCommPort(std::atoi(number));
-    bool taking = false;
-    std::string received;
-    int comms = 0;
-    std::vector<bool> openWhenLost;
-    port.setEvents([&] { taking ? received += port.input() : (++comms, received); },
-                   [&] { openWhenLost.push_back(port.isOpen()); });
-    ASSERT_TRUE(port.open().ok());
-    device("send ", "10");
-    ASSERT_TRUE(waitFor([&] { return comms == 1; }));
-    ASSERT_TRUE(port.open().ok());  // with "10" read and not taken
-    taking = true;
-    const std::string text("512\n1023\r\n\0\xff\x11\x13-7\n", 16);
-    device("send ", text);
-    ASSERT_TRUE(waitFor([&] { return received.size() >= text.size(); }));
-    taking = false;
-    device("send ", "70");
-    ASSERT_TRUE(waitFor([&] { return comms == 2; }));
-    taking = true;
-    device("unplug");
-    ASSERT_TRUE(waitFor([&] { return !openWhenLost.empty(); }));
-    device("plug");
-    ASSERT_TRUE(port.open().ok());
-    device("send ", "7\n");
-    ASSERT_TRUE(waitFor([&] { return received.back() == '\n'; }));
-    EXPECT_EQ(std::tuple(received, openWhenLost), std::tuple(text + "707\n", std::vector{false}));
-}
+    std::pair<int, std::string> notSerial() const {
+        return {m_number + 1, "COM" + std::to_string(m_number + 1)};
+    }
+    std::string forbid(std::string&) const {
+        return "Windows has no device permissions: a port it may not open is as one in use";
+    }
+
+private:
+    // Sends `request` (and `bytes` in hex) and returns the answer.
+    static std::string request(const std::string& request, std::string_view bytes = {}) {
+        std::cout << "device: " << request;
+        for (const unsigned char c : bytes) {
+            std::cout << "0123456789abcdef"[c >> 4] << "0123456789abcdef"[c & 15];
+        }
+        std::cout << std::endl;
+        std::string answer;
+        EXPECT_TRUE(std::getline(std::cin, answer).good());
+        return answer;
+    }
+
+    const char* m_variable = std::getenv("TREMOLEX_TEST_COMPORT");
+    int m_number = m_variable ? std::atoi(m_variable) : 0;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, CommPortContract, StandInDevice);
 
 }  // namespace tremolex

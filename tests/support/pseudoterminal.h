@@ -17,6 +17,8 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
+    // The master's descriptor: on Linux its terminal settings are the reader's side's.
+    int master() const { return m_master; }
     // The device node to open, "" while hung up.
     const std::string& slavePath() const { return m_slavePath; }
 

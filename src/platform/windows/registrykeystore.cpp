@@ -37,7 +37,8 @@ public:
     explicit RegistryKey(HKEY key) : m_key(key) {}
 
     std::optional<std::size_t> query(std::string_view name, std::span<char> buffer) override {
-        if (hasZeroByte(name) || buffer.size() > kLongest) {
+        // An empty buffer's data may be null, and a query into null asks only for the size.
+        if (buffer.empty() || hasZeroByte(name) || buffer.size() > kLongest) {
             return std::nullopt;
         }
         const std::wstring valueName = toWide(name);

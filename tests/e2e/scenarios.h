@@ -1,0 +1,219 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "realprogram.h"
+#include "support/files.h"
+
+namespace tremolex {
+
+using namespace std::chrono_literals;
+
+// What a person does with the program, the same for the Linux program and the Windows one,
+// each on an X server of its own with a window manager and a pseudo-terminal as its device.
+// A Program is a RealProgram (Desktop::Session::Openbox) that also has: prepare(), before
+// a start; start(); replug(), the device reopened at the program's port(); settings(), what
+// the program stored, and folder(), its own folder as it stores it; portShows(ready), the
+// port status says ready (or error) on its colour; chart(), its place on the screen;
+// band(from, to, count), where readings from..to of `count` each are drawn, if that can be
+// known; message(text, other), the message box showing `text` other than window `other`;
+// placeSeen(program, window), the program knows where its window is; endSession(program),
+// false when the session's end cannot be played; labels(start), the captions beginning so,
+// if they can be read; path(file), a file's name as the program knows it; choose(program,
+// window, menu, file), which types `file` into the file dialog `menu` opens and gives the
+// question that came ("" when it closed, nothing when it never answered); answer(program,
+// question, replace), which declined also cancels the dialog; and kNoModes, why files have
+// no Unix modes there (or nullptr).
+template <typename Program>
+class Scenario : public testing::Test {
+protected:
+    void SetUp() override { p.prepare(); }
+
+    // Pixels of `colour` inside `area` of the screen that the program's window shows.
+    int pixels(const QRect& area, QRgb colour = RealProgram::kLightGreen) const {
+        const std::string window = p.windowNamed(kTitle);
+        const Desktop::Geometry at = p.desktop.geometry(window);
+        return p.desktop.pixels(window, colour, area.translated(-at[0], -at[1]));
+    }
+    void send(int count, int readings = 30) {
+        for (int i = 0; i < readings; ++i) {
+            p.device.write(std::to_string(count) + "\n");
+        }
+    }
+
+    static inline const std::string kTitle = "Bramwick Tremolex", kDialog = "Tremolex",
+                                    kFileDialog = "Select Graph LOG File";
+    // 4000, 3000, 8000 and 8000 twips, the first start's place.
+    static constexpr Desktop::Geometry kFirstFrame{267, 200, 533, 533};
+    Program p;
+};
+
+TYPED_TEST_SUITE_P(Scenario);
+
+TYPED_TEST_P(Scenario, FirstStartDrawsReadingsRunsOnceAndPicksTheDeviceUpAgain) {
+    auto& p = this->p;
+    const auto program = p.start();
+    const std::string window = p.windowNamed(this->kTitle);
+    EXPECT_TRUE(eventually([&] { return p.desktop.frame(window) == this->kFirstFrame; }));
+    EXPECT_EQ(p.desktop.frame(window), this->kFirstFrame);
+    ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
+    const std::map<std::string, std::string> defaults = {
+        {"Last Path", p.folder()},        {"Range", "0.6"},
+        {"Serial Port Number", p.port()}, {"Serial Port Baud Rate", "19200"},
+        {"Window Left", "4000"},          {"Window Top", "3000"},
+        {"Window Width", "8000"},         {"Window Height", "8000"}};
+    EXPECT_EQ(p.settings(), defaults);  // the port found by the first start's search
+    const QRect chart = p.chart();
+    EXPECT_EQ(this->pixels(chart), 0);
+    this->send(512);
+    EXPECT_TRUE(eventually([&] { return this->pixels(chart) >= 30; }, 3s));
+    const int first = this->pixels(chart);
+    if (const auto band = p.band(0, 30, 512)) {
+        EXPECT_EQ(this->pixels(*band), first);  // and nowhere else
+    }
+
+    EXPECT_EQ(p.start()->wait(20s), 0);  // a second copy ends at once, without a window
+    EXPECT_EQ(p.desktop.windows(this->kTitle).size(), 1u);
+
+    p.device.hangUp();
+    EXPECT_TRUE(eventually([&] { return p.portShows(false); }));
+    EXPECT_EQ(this->pixels(chart), first);  // the readings stay
+    p.replug();
+    EXPECT_TRUE(eventually([&] { return p.portShows(true); }));
+    this->send(600);
+    EXPECT_TRUE(eventually([&] { return this->pixels(chart) >= first + 30; }, 3s));
+    if (const auto band = p.band(30, 60, 600)) {
+        EXPECT_GE(this->pixels(*band), 30);
+        EXPECT_EQ(this->pixels(chart), first + this->pixels(*band));
+    }
+}
+
+// A wrong port number is refused and the port kept; the range is kept over a restart.
+TYPED_TEST_P(Scenario, RangeAndPortDialogsThenARestartKeepsTheRange) {
+    auto& p = this->p;
+    auto program = p.start();
+    const std::string window = p.windowNamed(this->kTitle);
+    ASSERT_TRUE(eventually([&] { return p.settings()["Serial Port Number"] == p.port(); }));
+    ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
+    p.desktop.keys(window, {"alt+o", "Down", "Down", "Return"});  // Change Voltage Range
+    const std::string range = p.windowNamed(this->kDialog);
+    p.desktop.enter(range, "0.3");
+    ASSERT_TRUE(eventually([&] { return p.settings()["Range"] == ".3"; }));
+    p.desktop.keys(window, {"alt+o", "Down", "Down", "Down", "Return"});  // Select Serial Port
+    const std::string port = p.windowNamed(this->kDialog, range);
+    p.desktop.enter(port, "13");
+    const std::string message = p.message("Wrong entry!", port);
+    ASSERT_FALSE(message.empty());
+    p.desktop.keys(message, {"Return"});
+    EXPECT_TRUE(eventually([&] { return p.desktop.windows(this->kDialog).empty(); }));
+    EXPECT_EQ(p.settings()["Serial Port Number"], p.port());
+    EXPECT_TRUE(eventually([&] { return p.portShows(true); }));
+
+    p.desktop.keys(window, {"alt+F4"});  // the window's close, through the window manager
+    ASSERT_EQ(program->wait(), 0);
+    EXPECT_EQ(p.settings()["Range"], ".3");
+    program = p.start();
+    p.windowNamed(this->kTitle);
+    const std::set<std::string> scale = {"1.30V", "1.35V", "1.40V", "1.45V",
+                                         "1.50V", "1.55V", "1.60V"};
+    if (p.labels("1.")) {  // captions that can be read
+        EXPECT_TRUE(eventually([&] { return p.labels("1.") == scale; }, 20s));
+    }
+}
+
+// Closed both ways four times at the first place, then moved and resized: no drift.
+TYPED_TEST_P(Scenario, WindowComesBackWhereItWasLeft) {
+    auto& p = this->p;
+    Desktop::Geometry frame = this->kFirstFrame;
+    std::vector<std::string> twips = {"4000", "3000", "8000", "8000"};
+    for (int run = 1; run <= 6; ++run) {
+        const auto program = p.start();
+        const std::string window = p.windowNamed(this->kTitle);
+        eventually([&] { return p.desktop.frame(window) == frame; });
+        EXPECT_EQ(p.desktop.frame(window), frame) << "outer frame at start " << run;
+        if (run == 5) {  // moved and resized once the program has placed it
+            p.desktop.x({"xdotool", "windowmove", "--sync", window, "150", "120", "windowsize",
+                         "--sync", window, "700", "560"});
+            ASSERT_EQ(p.desktop.geometry(window), (Desktop::Geometry{150, 120, 700, 560}));
+            frame = p.desktop.frame(window);
+            std::ranges::transform(frame, twips.begin(),
+                                   [](int pixels) { return std::to_string(pixels * 15); });
+        }
+        EXPECT_TRUE(eventually([&] { return p.placeSeen(*program, window); })) << run;
+        if (run % 2 == 0 || !p.endSession(*program)) {
+            p.desktop.keys(window, {"alt+F4"});  // the window's close, through the window manager
+        }
+        ASSERT_EQ(program->wait(), 0);
+        auto stored = p.settings();
+        EXPECT_EQ((std::vector{stored["Window Left"], stored["Window Top"], stored["Window Width"],
+                               stored["Window Height"]}),
+                  twips)
+            << "after start " << run;
+    }
+}
+
+// Save asks before it replaces a file, Load opens one without asking.
+TYPED_TEST_P(Scenario, SavedGraphReplacesOnlyWhenToldAndLoadsBack) {
+    namespace fs = std::filesystem;
+    auto& p = this->p;
+    const mode_t umask = ::umask(027);  // the program inherits it
+    const auto program = p.start();
+    ::umask(umask);
+    const std::string window = p.windowNamed(this->kTitle);
+    const fs::path logs = fs::path(std::getenv("HOME")) / "logs";  // afresh on every run
+    fs::remove_all(logs);
+    fs::create_directory(logs);
+    ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
+    p.device.write("512\n600\n700\n");
+    ASSERT_TRUE(eventually([&] { return this->pixels(p.chart()) >= 3; }, 3s));
+    const std::string readings = "512\r\n600\r\n700\r\n", old = "100\r\n200\r\n";
+    const auto choose = [&](const std::vector<std::string>& menu, const std::string& name) {
+        return p.choose(*program, window, menu, (logs / name).string());
+    };
+    const auto modes = [&](const char* name, fs::perms expected) {
+        if (TypeParam::kNoModes == nullptr) {
+            EXPECT_EQ(fs::status(logs / name).permissions(), expected) << name;
+        }
+    };
+    const std::vector<std::string> saveGraph = {"alt+f", "Return"};
+
+    EXPECT_EQ(choose(saveGraph, "capture.log"), "");  // a new name: no question
+    EXPECT_TRUE(eventually([&] { return contentOf(logs / "capture.log") == readings; }));
+    modes("capture.log", fs::perms{0640});  // 0666 - umask
+
+    std::ofstream(logs / "old.log") << old;
+    fs::permissions(logs / "old.log", fs::perms(0604));
+    auto question = choose(saveGraph, "old.log");
+    ASSERT_TRUE(question && !question->empty()) << "no question before replacing old.log";
+    p.answer(*program, *question, false);  // declined: the dialog cancelled too
+    ASSERT_TRUE(eventually([&] { return p.desktop.windows(this->kFileDialog).empty(); }));
+    question = choose(saveGraph, "old.log");
+    ASSERT_TRUE(question && !question->empty()) << "no question before replacing old.log";
+    EXPECT_EQ(contentOf(logs / "old.log"), old);  // the declined save wrote nothing
+    p.answer(*program, *question, true);
+    EXPECT_TRUE(eventually([&] { return contentOf(logs / "old.log") == readings; }));
+    modes("old.log", fs::perms{0604});  // kept
+
+    std::ofstream(logs / "other.log") << old;
+    EXPECT_EQ(choose({"alt+f", "Down", "Return"}, "other.log"), "");  // Load Graph
+    EXPECT_EQ(choose(saveGraph, "check.log"), "");
+    EXPECT_TRUE(eventually([&] { return contentOf(logs / "check.log") == old; }));
+    EXPECT_EQ(p.settings()["Last Path"], p.path(logs.string() + "/"));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(Scenario, FirstStartDrawsReadingsRunsOnceAndPicksTheDeviceUpAgain,
+                            RangeAndPortDialogsThenARestartKeepsTheRange,
+                            WindowComesBackWhereItWasLeft,
+                            SavedGraphReplacesOnlyWhenToldAndLoadsBack);
+
+}  // namespace tremolex
