@@ -64,7 +64,7 @@ TEST(Win32FailureTest, AControlThatCannotBeMadeIsToldOnceAndEndsTheProgram) {
     using namespace std::chrono_literals;
     const std::function<void(Win32Window&)> makes[] = {
         [](Win32Window& gone) {
-            gone.addLabel("Label1", {0, 0, 10, 10});
+            gone.addLabel("labstatus", {0, 0, 10, 10});
         },
         [](Win32Window& gone) {
             gone.addSurface({0, 0, 10, 10});
