@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cwctype>
 #include <string_view>
 #include <utility>
 
@@ -55,18 +54,6 @@ BYTE stopBitsOf(LineSettings::StopBits stopBits) {
     return ONESTOPBIT;
 }
 
-std::string systemWords(DWORD error) {
-    std::array<wchar_t, 512> text{};
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       0, text.data(), static_cast<DWORD>(text.size()), nullptr);
-    std::wstring_view words(text.data(), length);
-    while (!words.empty() && std::iswspace(words.back())) {
-        words.remove_suffix(1);  // the messages end in a line break
-    }
-    return words.empty() ? "system error " + std::to_string(error) : toUtf8(words);
-}
-
 CommPort::OpenResult failed(CommPort::OpenResult result, DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
@@ -81,7 +68,7 @@ CommPort::OpenResult failed(CommPort::OpenResult result, DWORD error) {
             result.failure = CommPort::Failure::Other;
             break;
     }
-    result.detail = systemWords(error);
+    result.detail = Win32Failure::systemWords(error);
     return result;
 }
 

@@ -16,24 +16,23 @@ std::exception_ptr& kept() {
     return failure;
 }
 
+}  // namespace
+
 // The standard library's system_category() does not know the system's own messages here.
-std::string withReason(const std::string& what, DWORD error) {
+std::string Win32Failure::systemWords(DWORD error) {
     std::array<wchar_t, 512> text{};
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
                        0, text.data(), static_cast<DWORD>(text.size()), nullptr);
     std::wstring_view words(text.data(), length);
     while (!words.empty() && std::iswspace(words.back())) {
-        words.remove_suffix(1);
+        words.remove_suffix(1);  // the messages end in a line break
     }
-    return what + " could not be made: " +
-           (words.empty() ? "system error " + std::to_string(error) : toUtf8(words));
+    return words.empty() ? "system error " + std::to_string(error) : toUtf8(words);
 }
 
-}  // namespace
-
 Win32Failure::Win32Failure(const std::string& what, DWORD error)
-    : std::runtime_error(withReason(what, error)), m_error(error) {}
+    : std::runtime_error(what + " could not be made: " + systemWords(error)), m_error(error) {}
 
 void Win32Failure::keep(std::exception_ptr failure) noexcept {
     if (!kept()) {

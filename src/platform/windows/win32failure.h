@@ -19,6 +19,8 @@ public:
     Win32Failure(const std::string& what, DWORD error);
 
     DWORD error() const { return m_error; }
+    // The system's own words for `error`, without the line break they end in.
+    static std::string systemWords(DWORD error);
 
     // `made` when it is something (a handle, a timer id); else throws for `what`.
     template <typename T>
