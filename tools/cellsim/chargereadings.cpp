@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "converter.h"
+
 namespace tremolex::cellsim {
 
 namespace {
 
-constexpr double kCountsPerVolt = 1023 / 2.5;
 constexpr double kBounceCounts = 0.050 * kCountsPerVolt;  // 50 mV
 constexpr double kBounceGap = 300;                        // handling the cell again takes a while
 constexpr double kShortestPause = 10;
@@ -63,7 +64,7 @@ std::optional<ChargeReadings::Slot> ChargeReadings::next() {
             }
         }
     }
-    return Slot{seconds, std::clamp(static_cast<int>(std::lround(counts)), 0, 1023)};
+    return Slot{seconds, std::clamp(static_cast<int>(std::lround(counts)), 0, kTopCount)};
 }
 
 }  // namespace tremolex::cellsim

@@ -3,14 +3,13 @@
 #include <array>
 #include <cmath>
 
+#include "converter.h"
+
 namespace tremolex::cellsim {
 
 namespace {
 
 using namespace std::string_view_literals;
-
-constexpr int kTopCount = 1023;
-constexpr double kFullScale = 2.5;
 
 // Each one is a mistake a real device or a noisy line makes.
 constexpr std::array kInvalidLines = {
@@ -34,7 +33,7 @@ std::string_view endingText(LineEnding ending) {
 }  // namespace
 
 int countForVolts(double volts) {
-    const double count = std::round(volts / kFullScale * kTopCount);
+    const double count = std::round(volts / kFullScaleVolts * kTopCount);
     if (!(count > 0)) {
         return 0;
     }
@@ -51,7 +50,7 @@ int LineMaker::count(double volts) {
     if (m_settings.noise <= 0) {
         return countForVolts(volts);
     }
-    return countForVolts(volts + m_noise(m_noiseEngine) * kFullScale / kTopCount);
+    return countForVolts(volts + m_noise(m_noiseEngine) * kFullScaleVolts / kTopCount);
 }
 
 std::string LineMaker::lines(double volts) {

@@ -6,6 +6,8 @@
 #include <limits>
 #include <map>
 
+#include "converter.h"
+
 namespace tremolex::cellsim {
 
 namespace {
@@ -16,7 +18,6 @@ constexpr int kHighestBurst = 100000;
 constexpr double kLongestInterval = 86400;
 constexpr double kFastestSpeed = 1e6;
 constexpr double kLongestPause = 3600;
-constexpr double kFullScale = 2.5;
 
 std::string quoted(std::string_view text) {
     std::string result(1, '"');
@@ -112,8 +113,8 @@ const std::map<std::string_view, ValueReader>& valueOptions() {
                                      [](Options& o, double v) { o.interval = v; })},
         {"--speed", decimalOption(0, kFastestSpeed, false, "above 0 and at most 1000000",
                                   [](Options& o, double v) { o.speed = v; })},
-        {"--noise",
-         decimalOption(0, 1023, true, "from 0 to 1023", [](Options& o, double v) { o.noise = v; })},
+        {"--noise", decimalOption(0, kTopCount, true, "from 0 to 1023",
+                                  [](Options& o, double v) { o.noise = v; })},
         {"--seed", integerOption<std::uint64_t>(0, std::numeric_limits<std::uint64_t>::max(),
                                                 [](Options& o, std::uint64_t v) { o.seed = v; })},
         {"--count", integerOption<std::uint64_t>(1, std::numeric_limits<std::int64_t>::max(),
@@ -126,7 +127,7 @@ const std::map<std::string_view, ValueReader>& valueOptions() {
                                       [](Options& o, std::uint64_t v) { o.disconnectAfter = v; })},
         {"--pause", decimalOption(0, kLongestPause, true, "from 0 to 3600",
                                   [](Options& o, double v) { o.pause = v; })},
-        {"--volts", decimalOption(0, kFullScale, true, "from 0 to 2.5",
+        {"--volts", decimalOption(0, kFullScaleVolts, true, "from 0 to 2.5",
                                   [](Options& o, double v) { o.volts = v; })},
     };
     return readers;

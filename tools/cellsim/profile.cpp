@@ -6,6 +6,8 @@
 #include <numbers>
 #include <span>
 
+#include "converter.h"
+
 namespace tremolex::cellsim {
 
 namespace {
@@ -93,9 +95,6 @@ double interpolate(std::span<const Knot> knots, double minute) {
            (-2 * t3 + 3 * t2) * knots[i + 1].volts + (t3 - t2) * h * slopeAt(knots, i + 1);
 }
 
-constexpr double kFullScale = 2.5;  // volts at count 1023
-constexpr double kTopCount = 1023;
-
 }  // namespace
 
 std::optional<Profile::Kind> Profile::kindNamed(std::string_view name) {
@@ -148,7 +147,7 @@ double Profile::volts(double seconds) const {
         case Kind::NiCd:
             return interpolate(kNiCd, seconds / 60);
         case Kind::Ramp:
-            return std::fmod(seconds, kRampLength) / kTopCount * kFullScale;
+            return std::fmod(seconds, kRampLength) / kTopCount * kFullScaleVolts;
         case Kind::Constant:
             return m_level;
         case Kind::Sine:
