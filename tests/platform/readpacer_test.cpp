@@ -108,5 +108,35 @@ TEST(ReadPacer, PatienceGrowsAfterASecondOfTooManyWakeups) {
     }
 }
 
+// Each second of more than 22 wakeups doubles the beat's patience, up to 16 empty reads;
+// each ten calm seconds halve it, down to one.
+TEST(ReadPacer, PatienceDoublesUpTo16AndHalvesAfterTenCalmSeconds) {
+    using std::chrono::seconds;
+    ReadPacer pacer;
+    Time t = Time() + seconds(1);
+    const auto emptyReadsToWatch = [&] {
+        int reads = 1;
+        while (pacer.afterRead(t, 0, true) == ReadPacer::Next::Beat) {
+            ++reads;
+        }
+        return reads;
+    };
+    for (int busy = 0; busy < 6; ++busy, t += seconds(1)) {
+        for (int k = 0; k < 23; ++k) {
+            pacer.beat(t + std::chrono::milliseconds(40 * k));
+        }
+    }
+    pacer.beat(t);  // the sixth busy second is counted
+    EXPECT_EQ(emptyReadsToWatch(), 16);
+    const std::pair<int, int> calm[] = {{10, 8}, {10, 4}, {30, 1}};
+    for (const auto& [calmSeconds, patience] : calm) {
+        for (int k = 0; k < calmSeconds; ++k) {
+            t += seconds(1);
+            pacer.beat(t);
+        }
+        EXPECT_EQ(emptyReadsToWatch(), patience) << calmSeconds;
+    }
+}
+
 }  // namespace
 }  // namespace tremolex
