@@ -83,6 +83,8 @@ TEST(OuterFrame, KeepsTheOuterSizeWhateverTheDecorations) {
     frame.setTwipsPerPixel(10);  // moved to a 144 dpi screen
     EXPECT_EQ(frame.reported(OuterFrame::Edge::Left, 0), 0);
     EXPECT_EQ(frame.reported(OuterFrame::Edge::Width, 800), 8000);
+    // Borders without a title bar: no height added is decorations all the same.
+    EXPECT_EQ(frame.framed({600, 495}, {598, 495}, true), (Size{598, 525}));
 }
 
 }  // namespace
