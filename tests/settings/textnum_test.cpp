@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <string>
 #include <utility>
 
 namespace tremolex {
@@ -22,6 +24,11 @@ TEST(Textnum, ReadsTheLeadingNumber) {
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(textnum(text), value) << text;
     }
+    EXPECT_TRUE(std::signbit(textnum("-0.0")));
+    // Beyond double either way, told by the digits' place, not the exponent alone.
+    const std::string zeros(1000, '0');
+    EXPECT_EQ(textnum("." + zeros + "1e1"), 0);
+    EXPECT_EQ(textnum(".1" + zeros + "1e500"), inf);
 }
 
 }  // namespace
