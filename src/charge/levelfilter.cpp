@@ -1,6 +1,7 @@
 #include "charge/levelfilter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tremolex {
@@ -21,6 +22,11 @@ constexpr double kReadingOffCounts = 4;
 constexpr double kSpikeCounts = 3;
 // A bin this far from the window's median is bounce filling several bins.
 constexpr double kOutlierCounts = 4;
+// Bounce that also caught a spike, or a spike beside bounce, can pass both tests a few counts
+// off; with one reading a bin, two such bins lift a level by a count, and its fall when they
+// leave looks like -dV. A bin this far off the line through the window's other kept bins is
+// dropped, the farthest first: an honest reading is off the curve by 1.5 counts at most.
+constexpr double kStragglerCounts = 2.5;
 
 // A level moves at most this fast (the steepest final climb is some 10 mV a minute); one
 // that jumps is bounce or spikes crowding the window, and is passed over. A jump that stays
@@ -28,6 +34,12 @@ constexpr double kOutlierCounts = 4;
 constexpr double kJumpCounts = 3;
 constexpr double kJumpCountsPerSecond = 10.0 / 60;
 constexpr double kJumpStaysSeconds = 180;
+// After a pause the first readings can all be bounce, and its bins then fill the window on
+// their own: a level is measured against the last one with at most a minute's climb, and
+// one farther off that a cell could have climbed to in the pause is taken once it stays two
+// minutes (by then the window holds more readings than any bounce has).
+constexpr double kCreditedGapSeconds = 60;
+constexpr double kClimbStaysSeconds = 120;
 
 // The recent level: the last 45 s of the window's kept bins.
 constexpr std::int64_t kRecentBins = 9;
@@ -48,6 +60,52 @@ constexpr std::size_t kStepRing = kStepMinutes;
 
 std::size_t slot(std::int64_t number, std::size_t ring) {
     return static_cast<std::size_t>(number % static_cast<std::int64_t>(ring));
+}
+
+// Clears keep[i] of the points (times[i], counts[i]) farthest off the least-squares line
+// through the other kept ones, one at a time while one is off by more than kStragglerCounts
+// and more than `fewest` are kept; returns how many are kept.
+std::size_t dropStragglers(const double* times, const double* counts, bool* keep, std::size_t n,
+                           std::size_t kept, std::size_t fewest) {
+    while (kept > fewest) {
+        double t = 0, c = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            t += keep[i] ? times[i] : 0;
+            c += keep[i] ? counts[i] : 0;
+        }
+        t /= static_cast<double>(kept);
+        c /= static_cast<double>(kept);
+        double tt = 0, tc = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (keep[i]) {
+                tt += (times[i] - t) * (times[i] - t);
+                tc += (times[i] - t) * (counts[i] - c);
+            }
+        }
+        const double slope = tt > 0 ? tc / tt : 0;
+        std::size_t worst = n;
+        double worstOff = kStragglerCounts;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (!keep[i]) {
+                continue;
+            }
+            // The residual as if the line were fitted without the point (its leverage out).
+            const double leverage =
+                1 / static_cast<double>(kept) + (tt > 0 ? (times[i] - t) * (times[i] - t) / tt : 0);
+            const double off =
+                std::abs(counts[i] - c - slope * (times[i] - t)) / std::max(1 - leverage, 0.1);
+            if (off > worstOff) {
+                worst = i;
+                worstOff = off;
+            }
+        }
+        if (worst == n) {
+            break;
+        }
+        keep[worst] = false;
+        --kept;
+    }
+    return kept;
 }
 
 }  // namespace
@@ -153,12 +211,22 @@ std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
         return std::nullopt;
     }
     const double median = sorted[bins / 2];
-    const auto kept = [median](const Bin* bin) {
-        return !bin->spike && std::abs(bin->mean - median) <= kOutlierCounts;
-    };
+    std::array<bool, kWindowBins> keep{};
+    std::array<double, kWindowBins> times{}, means{};
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < bins; ++i) {
+        const Bin* const bin = window[i];
+        keep[i] = !bin->spike && std::abs(bin->mean - median) <= kOutlierCounts;
+        kept += keep[i] ? 1 : 0;
+        times[i] = bin->timeSum / bin->readings - m_start;
+        means[i] = bin->mean;
+    }
+    // Fewer than 6 left take no level: one that leans on stragglers is worse than none.
+    kept =
+        dropStragglers(times.data(), means.data(), keep.data(), bins, kept, kFewestWindowBins - 1);
     // The readings of the next bin are measured against this one, if it is kept.
     const Bin* const last = window[bins - 1];
-    if (last->number == number && kept(last)) {
+    if (last->number == number && keep[bins - 1]) {
         m_reference = last->mean;
         m_referenceSeconds = last->timeSum / last->readings;
     }
@@ -167,9 +235,9 @@ std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
     int all = 0, recent = 0;
     for (std::size_t i = 0; i < bins; ++i) {
         const Bin* const bin = window[i];
-        if (kept(bin)) {
+        if (keep[i]) {
             sum += bin->mean;
-            seconds += bin->timeSum / bin->readings;
+            seconds += times[i] + m_start;
             ++all;
             if (bin->number > number - kRecentBins) {
                 recentSum += bin->mean;
@@ -273,19 +341,23 @@ bool LevelFilter::steady(const Level& level, bool& jumped) {
         m_lastLevel = level;
         return true;
     }
-    const double allowed =
-        kJumpCounts + kJumpCountsPerSecond * std::max(0.0, now - m_lastLevel->seconds);
-    if (std::abs(level.counts - m_lastLevel->counts) <= allowed) {
+    const double gap = std::max(0.0, now - m_lastLevel->seconds);
+    const double off = std::abs(level.counts - m_lastLevel->counts);
+    if (off <= kJumpCounts + kJumpCountsPerSecond * std::min(gap, kCreditedGapSeconds)) {
         m_lastLevel = level;
         m_jumpSince.reset();
         return true;
     }
     if (!m_jumpSince) {
         m_jumpSince = now;
-    } else if (now - *m_jumpSince >= kJumpStaysSeconds) {
+        return false;
+    }
+    const double stayed = now - *m_jumpSince;
+    const bool climbed = off <= kJumpCounts + kJumpCountsPerSecond * gap;
+    if ((climbed && stayed >= kClimbStaysSeconds) || stayed >= kJumpStaysSeconds) {
         m_jumpSince.reset();
         m_lastLevel = level;
-        jumped = true;
+        jumped = !climbed;
         return true;
     }
     return false;
