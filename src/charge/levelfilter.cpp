@@ -49,6 +49,9 @@ constexpr std::int64_t kFewestRecentBins = 4;
 // steps evenly at any reading rate; noisy readings few to a bin step much. Until 10 steps are
 // known a bin's mean is taken as off by half a count.
 constexpr std::int64_t kStepReach = 6;  // bins back to a neighbour: 30 s
+// Two honest readings step 3 counts at most (each is 1.5 off the curve at most); a larger
+// step is a fault's.
+constexpr double kStepCounts = 3;
 constexpr std::int64_t kStepMinutes = 10;
 constexpr int kFewestSteps = 10;
 constexpr double kUnknownBinVariance = 0.25;
@@ -289,9 +292,9 @@ double LevelFilter::binVariance(std::int64_t number) const {
     return std::max(0.0, all.squares - all.sum * all.sum / all.count) / (all.count - 1) / 2;
 }
 
-// A finished bin: its mean, the step from the bin before (for the noise), and whether
-// either is a spike, standing out the same way from both neighbours (the new one, with no
-// bin after it yet, from the one before).
+// A finished bin: its mean, and whether it or the bin before is a spike, standing out the
+// same way from both neighbours (the new one, with no bin after it yet, from the one before);
+// then the step of the bin before (for the noise).
 void LevelFilter::classify(Bin& bin) {
     if (bin.readings == 0) {
         // Every reading off the last bin's mean: a jump (or bounce the window will weigh).
@@ -321,14 +324,17 @@ void LevelFilter::classify(Bin& bin) {
     }
     const Bin* const reference = left->spike ? farther : left;
     bin.spike = reference && std::abs(bin.mean - reference->mean) > kSpikeCounts;
-    if (std::abs(step) <= kOutlierCounts) {
-        const std::int64_t minute = bin.number / kBinsPerMinute;
+    // The left bin's step, now that it is known to be no spike: steps to spikes and bounce
+    // would take the faults for noise, and the fall for one less clear than it is.
+    const double rise = farther ? left->mean - farther->mean : 0;
+    if (farther && !left->spike && std::abs(rise) <= kStepCounts) {
+        const std::int64_t minute = left->number / kBinsPerMinute;
         Steps& steps = m_steps[slot(minute, kStepRing)];
         if (steps.minute != minute) {
             steps = Steps{minute};
         }
-        steps.sum += step;
-        steps.squares += step * step;
+        steps.sum += rise;
+        steps.squares += rise * rise;
         ++steps.count;
     }
 }
