@@ -24,8 +24,8 @@ constexpr double kSpikeCounts = 3;
 constexpr double kOutlierCounts = 4;
 // Bounce that also caught a spike, or a spike beside bounce, can pass both tests a few counts
 // off; with one reading a bin, two such bins lift a level by a count, and its fall when they
-// leave looks like -dV. A bin this far off the line through the window's other kept bins is
-// dropped, the farthest first: an honest reading is off the curve by 1.5 counts at most.
+// leave looks like -dV. A bin this far off the line through the window's kept bins is
+// dropped: an honest reading is off the curve by 1.5 counts at most.
 constexpr double kStragglerCounts = 2.5;
 
 // A level moves at most this fast (the steepest final climb is some 10 mV a minute); one
@@ -40,6 +40,8 @@ constexpr double kJumpStaysSeconds = 180;
 // minutes (by then the window holds more readings than any bounce has).
 constexpr double kCreditedGapSeconds = 60;
 constexpr double kClimbStaysSeconds = 120;
+// The climb of the level, for the window's median, over a minute or more.
+constexpr double kSlopeSeconds = 60;
 
 // The recent level: the last 45 s of the window's kept bins.
 constexpr std::int64_t kRecentBins = 9;
@@ -65,56 +67,49 @@ std::size_t slot(std::int64_t number, std::size_t ring) {
     return static_cast<std::size_t>(number % static_cast<std::int64_t>(ring));
 }
 
-// Clears keep[i] of the points (times[i], counts[i]) farthest off the least-squares line
-// through the other kept ones, one at a time while one is off by more than kStragglerCounts
-// and more than `fewest` are kept; returns how many are kept.
+// The median of the first `n` of `values` (reordered).
+double medianOf(double* values, std::size_t n) {
+    std::nth_element(values, values + n / 2, values + n);
+    return values[n / 2];
+}
+
+// Clears keep[i] of the points (times[i], counts[i]) more than kStragglerCounts off the line
+// through the kept ones with the median slope of their pairs and the median offset (the
+// least-squares line leans on the stragglers it is to find); returns how many are kept.
 std::size_t dropStragglers(const double* times, const double* counts, bool* keep, std::size_t n,
-                           std::size_t kept, std::size_t fewest) {
-    while (kept > fewest) {
-        double t = 0, c = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            t += keep[i] ? times[i] : 0;
-            c += keep[i] ? counts[i] : 0;
-        }
-        t /= static_cast<double>(kept);
-        c /= static_cast<double>(kept);
-        double tt = 0, tc = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (keep[i]) {
-                tt += (times[i] - t) * (times[i] - t);
-                tc += (times[i] - t) * (counts[i] - c);
+                           std::size_t kept) {
+    if (kept < 3) {
+        return kept;
+    }
+    std::array<double, kWindowBins*(kWindowBins - 1) / 2> values{};
+    std::size_t pairs = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = i + 1; j < n && keep[i]; ++j) {
+            if (keep[j] && times[j] > times[i]) {
+                values[pairs++] = (counts[j] - counts[i]) / (times[j] - times[i]);
             }
         }
-        const double slope = tt > 0 ? tc / tt : 0;
-        std::size_t worst = n;
-        double worstOff = kStragglerCounts;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!keep[i]) {
-                continue;
-            }
-            // The residual as if the line were fitted without the point (its leverage out).
-            const double leverage =
-                1 / static_cast<double>(kept) + (tt > 0 ? (times[i] - t) * (times[i] - t) / tt : 0);
-            const double off =
-                std::abs(counts[i] - c - slope * (times[i] - t)) / std::max(1 - leverage, 0.1);
-            if (off > worstOff) {
-                worst = i;
-                worstOff = off;
-            }
+    }
+    const double slope = pairs > 0 ? medianOf(values.data(), pairs) : 0;
+    std::size_t offsets = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (keep[i]) {
+            values[offsets++] = counts[i] - slope * times[i];
         }
-        if (worst == n) {
-            break;
+    }
+    const double offset = medianOf(values.data(), offsets);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (keep[i] && std::abs(counts[i] - offset - slope * times[i]) > kStragglerCounts) {
+            keep[i] = false;
+            --kept;
         }
-        keep[worst] = false;
-        --kept;
     }
     return kept;
 }
 
 }  // namespace
 
-LevelFilter::LevelFilter()
-    : m_bins(kBinRing), m_window(kWindowBins), m_sorted(kWindowBins), m_steps(kStepRing) {}
+LevelFilter::LevelFilter() : m_bins(kBinRing), m_window(kWindowBins), m_steps(kStepRing) {}
 
 void LevelFilter::restart(double startSeconds) {
     m_start = startSeconds;
@@ -129,6 +124,8 @@ void LevelFilter::restart(double startSeconds) {
     std::fill(m_steps.begin(), m_steps.end(), Steps{});
     m_lastLevel.reset();
     m_jumpSince.reset();
+    m_slopeFrom = Level{};
+    m_slope = 0;
 }
 
 // Bins count from the start, so their numbers are never negative.
@@ -190,43 +187,40 @@ LevelFilter::Look LevelFilter::finish() {
 
 // The level over the window that ends with bin `number`, and the recent level.
 std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
-    // The window's bins with readings, oldest first, and their means sorted for the median
-    // (by insertion: 18 values at most). Raw arrays: this runs every 10 s of a whole charge,
-    // and the tests run thousands of charges in debug builds.
+    // The window's bins with readings, oldest first. Raw arrays: this runs every 10 s of a
+    // whole charge, and the tests run thousands of charges in debug builds.
     const Bin* const ring = m_bins.data();
     const Bin** const window = m_window.data();
-    double* const sorted = m_sorted.data();
     std::size_t bins = 0;
     const std::int64_t from = std::max<std::int64_t>(0, number - kWindowBins + 1);
     std::size_t at = slot(from, kBinRing);
     for (std::int64_t n = from; n <= number; ++n, at = at + 1 == kBinRing ? 0 : at + 1) {
         const Bin* const bin = ring + at;
         if (bin->number == n && bin->readings > 0) {
-            window[bins] = bin;
-            std::size_t place = bins++;
-            for (; place > 0 && sorted[place - 1] > bin->mean; --place) {
-                sorted[place] = sorted[place - 1];
-            }
-            sorted[place] = bin->mean;
+            window[bins++] = bin;
         }
     }
     if (bins < kFewestWindowBins) {
         return std::nullopt;
     }
-    const double median = sorted[bins / 2];
+    // Bins far from the median are bounce; the median of the means less the climb the last
+    // levels made, or on the steep final climb the window's ends would count as bounce.
     std::array<bool, kWindowBins> keep{};
-    std::array<double, kWindowBins> times{}, means{};
+    std::array<double, kWindowBins> times{}, means{}, level{};
+    for (std::size_t i = 0; i < bins; ++i) {
+        times[i] = window[i]->timeSum / window[i]->readings - m_start;
+        means[i] = window[i]->mean;
+        level[i] = means[i] - m_slope * (times[i] - times[bins - 1]);
+    }
+    std::array<double, kWindowBins> sorted = level;
+    const double median = medianOf(sorted.data(), bins);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < bins; ++i) {
-        const Bin* const bin = window[i];
-        keep[i] = !bin->spike && std::abs(bin->mean - median) <= kOutlierCounts;
+        keep[i] = !window[i]->spike && std::abs(level[i] - median) <= kOutlierCounts;
         kept += keep[i] ? 1 : 0;
-        times[i] = bin->timeSum / bin->readings - m_start;
-        means[i] = bin->mean;
     }
     // Fewer than 6 left take no level: one that leans on stragglers is worse than none.
-    kept =
-        dropStragglers(times.data(), means.data(), keep.data(), bins, kept, kFewestWindowBins - 1);
+    kept = dropStragglers(times.data(), means.data(), keep.data(), bins, kept);
     // The readings of the next bin are measured against this one, if it is kept.
     const Bin* const last = window[bins - 1];
     if (last->number == number && keep[bins - 1]) {
@@ -345,13 +339,13 @@ bool LevelFilter::steady(const Level& level, bool& jumped) {
     const double now = level.seconds;
     if (!m_lastLevel) {
         m_lastLevel = level;
+        m_slopeFrom = level;
         return true;
     }
     const double gap = std::max(0.0, now - m_lastLevel->seconds);
     const double off = std::abs(level.counts - m_lastLevel->counts);
     if (off <= kJumpCounts + kJumpCountsPerSecond * std::min(gap, kCreditedGapSeconds)) {
-        m_lastLevel = level;
-        m_jumpSince.reset();
+        take(level);
         return true;
     }
     if (!m_jumpSince) {
@@ -361,12 +355,25 @@ bool LevelFilter::steady(const Level& level, bool& jumped) {
     const double stayed = now - *m_jumpSince;
     const bool climbed = off <= kJumpCounts + kJumpCountsPerSecond * gap;
     if ((climbed && stayed >= kClimbStaysSeconds) || stayed >= kJumpStaysSeconds) {
-        m_jumpSince.reset();
-        m_lastLevel = level;
+        if (!climbed) {
+            m_slopeFrom = level;  // another cell: its climb is measured afresh
+            m_slope = 0;
+        }
+        take(level);
         jumped = !climbed;
         return true;
     }
     return false;
+}
+
+// A level taken: the climb is measured from one a minute or more before it.
+void LevelFilter::take(const Level& level) {
+    m_lastLevel = level;
+    m_jumpSince.reset();
+    if (level.seconds - m_slopeFrom.seconds >= kSlopeSeconds) {
+        m_slope = (level.counts - m_slopeFrom.counts) / (level.seconds - m_slopeFrom.seconds);
+        m_slopeFrom = level;
+    }
 }
 
 }  // namespace tremolex
