@@ -234,7 +234,7 @@ std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
         const Bin* const bin = window[i];
         if (keep[i]) {
             sum += bin->mean;
-            seconds += times[i] + m_start;
+            seconds += bin->timeSum / bin->readings;
             ++all;
             if (bin->number > number - kRecentBins) {
                 recentSum += bin->mean;
