@@ -7,12 +7,10 @@ namespace tremolex {
 
 namespace {
 
-// The fall must exceed 1 count (2.44 mV) and 4 times the noise of the two levels: a clean
+// The fall must exceed 1 count (2.44 mV) and 4.5 times the noise of the two levels: a clean
 // curve gets the same answer at any reading rate, noisy readings few to a bin a larger margin.
-// Both the recent level (45 s) and the whole window's (90 s) are weighed: read once every
-// 10 s, the recent one holds 4 or 5 readings, and the window's shows a slow fall sooner.
 constexpr double kFallCounts = 1;
-constexpr double kFallSpreads = 4;
+constexpr double kFallSpreads = 4.5;
 // The peak must have been climbed to: 24 mV within half an hour. Less is noise on a steady
 // voltage or a drift, and a fall from the first level on (after the early bump) is no peak.
 // The plateau of a charge (at 0.5C it still climbs some 10 mV in its first half hours) and
@@ -35,8 +33,7 @@ std::optional<PeakFinder::Peak> FallRule::look(const LevelFilter::Window& window
         return counts <=
                peak.counts - std::max(kFallCounts, kFallSpreads * std::hypot(spread, peak.spread));
     };
-    if ((window.recent && fell(*window.recent, window.recentSpread)) ||
-        fell(window.level.counts, window.spread)) {
+    if (window.recent && fell(*window.recent, window.recentSpread)) {
         return peak;
     }
     return std::nullopt;

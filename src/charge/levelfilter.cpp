@@ -40,8 +40,6 @@ constexpr double kJumpStaysSeconds = 180;
 // minutes (by then the window holds more readings than any bounce has).
 constexpr double kCreditedGapSeconds = 60;
 constexpr double kClimbStaysSeconds = 120;
-// The climb of the level, for the window's median, over a minute or more.
-constexpr double kSlopeSeconds = 60;
 
 // The recent level: the last 45 s of the window's kept bins.
 constexpr std::int64_t kRecentBins = 9;
@@ -124,8 +122,6 @@ void LevelFilter::restart(double startSeconds) {
     std::fill(m_steps.begin(), m_steps.end(), Steps{});
     m_lastLevel.reset();
     m_jumpSince.reset();
-    m_slopeFrom = Level{};
-    m_slope = 0;
 }
 
 // Bins count from the start, so their numbers are never negative.
@@ -203,14 +199,13 @@ std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
     if (bins < kFewestWindowBins) {
         return std::nullopt;
     }
-    // Bins far from the median are bounce; the median of the means less the climb the last
-    // levels made, or on the steep final climb the window's ends would count as bounce.
+    // Bins far from the median are bounce.
     std::array<bool, kWindowBins> keep{};
     std::array<double, kWindowBins> times{}, means{}, level{};
     for (std::size_t i = 0; i < bins; ++i) {
         times[i] = window[i]->timeSum / window[i]->readings - m_start;
         means[i] = window[i]->mean;
-        level[i] = means[i] - m_slope * (times[i] - times[bins - 1]);
+        level[i] = means[i];
     }
     std::array<double, kWindowBins> sorted = level;
     const double median = medianOf(sorted.data(), bins);
@@ -339,7 +334,6 @@ bool LevelFilter::steady(const Level& level, bool& jumped) {
     const double now = level.seconds;
     if (!m_lastLevel) {
         m_lastLevel = level;
-        m_slopeFrom = level;
         return true;
     }
     const double gap = std::max(0.0, now - m_lastLevel->seconds);
@@ -355,10 +349,6 @@ bool LevelFilter::steady(const Level& level, bool& jumped) {
     const double stayed = now - *m_jumpSince;
     const bool climbed = off <= kJumpCounts + kJumpCountsPerSecond * gap;
     if ((climbed && stayed >= kClimbStaysSeconds) || stayed >= kJumpStaysSeconds) {
-        if (!climbed) {
-            m_slopeFrom = level;  // another cell: its climb is measured afresh
-            m_slope = 0;
-        }
         take(level);
         jumped = !climbed;
         return true;
@@ -366,14 +356,10 @@ bool LevelFilter::steady(const Level& level, bool& jumped) {
     return false;
 }
 
-// A level taken: the climb is measured from one a minute or more before it.
+// A level taken.
 void LevelFilter::take(const Level& level) {
     m_lastLevel = level;
     m_jumpSince.reset();
-    if (level.seconds - m_slopeFrom.seconds >= kSlopeSeconds) {
-        m_slope = (level.counts - m_slopeFrom.counts) / (level.seconds - m_slopeFrom.seconds);
-        m_slopeFrom = level;
-    }
 }
 
 }  // namespace tremolex

@@ -101,8 +101,6 @@ private:
     std::vector<Steps> m_steps;         // ring of the steps between bins of the last 10 minutes
     std::optional<Level> m_lastLevel;   // the last level taken
     std::optional<double> m_jumpSince;  // charge time since when levels jumped away from it
-    Level m_slopeFrom;                  // the level the climb is measured from
-    double m_slope = 0;                 // counts a second the levels climbed lately
 };
 
 }  // namespace tremolex

@@ -27,8 +27,8 @@ TEST(FallRule, EndsOnAFallClearOfTheNoiseAfterAClimbOf24mVWithinHalfAnHour) {
         {"9.5 counts in 20 min is too little", 9.5, 20, 1.5, 0.05, false, std::nullopt},
         {"10 counts over 40 min climbs too slowly", 10, 40, 1.5, 0.05, false, std::nullopt},
         {"a fall of 1 count is no more than a count", 10, 20, 0.9, 0.05, false, std::nullopt},
-        {"a fall within 4 times the noise", 10, 20, 2.2, 0.4, false, std::nullopt},
-        {"a fall clear of 4 times the noise", 10, 20, 2.8, 0.4, false, 61},
+        {"a fall within 4.5 times the noise", 10, 20, 3, 0.4, false, std::nullopt},
+        {"a fall clear of 4.5 times the noise", 10, 20, 3.3, 0.4, false, 61},
         {"a fall after the climb was forgotten", 10, 20, 1.5, 0.05, true, std::nullopt},
     };
     for (const FallScript& s : scripts) {
