@@ -2,7 +2,10 @@
 // of charge and band of reading rates, how many ends were found, how many within 3 minutes
 // of the true peak, how late (median, 99th percentile, latest) and how many came before the
 // peak; for the captures that never end, how many ends were found at all.
-//   charge_sweep [seeds=40000] [first seed=0] [threads=2]
+//   charge_sweep [seeds=40000] [first seed=0] [threads=2] [kinds=all] [lowest rate=0]
+//                [highest rate=1000]
+// `kinds`: names joined by commas ("nimh-1c,nicd-1c"); only runs read at rates within the
+// given ones are made, so a slow band can be looked at alone.
 // Rates as in the detector's tests (cellsim::readingRateOf); seeds 0-999 are the tests' own.
 #include <algorithm>
 #include <cinttypes>
@@ -56,15 +59,28 @@ int main(int argc, char** argv) {
     const std::uint64_t seeds = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 40000;
     const std::uint64_t first = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 0;
     const unsigned threads = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 2;
+    const std::string kinds = argc > 4 ? argv[4] : "all";
+    const double lowest = argc > 5 ? std::strtod(argv[5], nullptr) : 0;
+    const double highest = argc > 6 ? std::strtod(argv[6], nullptr) : 1000;
+    const auto wanted = [&](Kind kind) {
+        const std::string name(ChargeCurve::nameOf(kind));
+        return kinds == "all" || ("," + kinds + ",").find("," + name + ",") != std::string::npos;
+    };
 
     std::vector<Tally> tallies(ChargeCurve::kKinds.size() * kBandCount);
     std::mutex lock;
     const auto work = [&](unsigned part) {
         for (std::size_t k = 0; k < ChargeCurve::kKinds.size(); ++k) {
             const Kind kind = ChargeCurve::kKinds[k];
+            if (!wanted(kind)) {
+                continue;
+            }
             for (std::uint64_t seed = first + part; seed < first + seeds; seed += threads) {
-                const ChargeCurve curve(kind, seed);
                 const double rate = tremolex::cellsim::readingRateOf(kind, seed);
+                if (rate < lowest || rate > highest) {
+                    continue;
+                }
+                const ChargeCurve curve(kind, seed);
                 tremolex::cellsim::ChargeReadings readings(curve, 1 / rate, seed);
                 ChargeDetector detector;
                 std::int32_t index = 0;

@@ -1,6 +1,7 @@
 #include "charge/levelfilter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tremolex {
@@ -21,6 +22,11 @@ constexpr double kReadingOffCounts = 4;
 constexpr double kSpikeCounts = 3;
 // A bin this far from the window's median is bounce filling several bins.
 constexpr double kOutlierCounts = 4;
+// Bounce that also caught a spike, or a spike beside bounce, can pass both tests a few counts
+// off; with one reading a bin, two such bins lift a level by a count, and its fall when they
+// leave looks like -dV. A bin this far off the line through the window's kept bins is
+// dropped: an honest reading is off the curve by 1.5 counts at most.
+constexpr double kStragglerCounts = 2.5;
 
 // A level moves at most this fast (the steepest final climb is some 10 mV a minute); one
 // that jumps is bounce or spikes crowding the window, and is passed over. A jump that stays
@@ -28,6 +34,12 @@ constexpr double kOutlierCounts = 4;
 constexpr double kJumpCounts = 3;
 constexpr double kJumpCountsPerSecond = 10.0 / 60;
 constexpr double kJumpStaysSeconds = 180;
+// After a pause the first readings can all be bounce, and its bins then fill the window on
+// their own: a level is measured against the last one with at most a minute's climb, and
+// one farther off that a cell could have climbed to in the pause is taken once it stays two
+// minutes (by then the window holds more readings than any bounce has).
+constexpr double kCreditedGapSeconds = 60;
+constexpr double kClimbStaysSeconds = 120;
 
 // The recent level: the last 45 s of the window's kept bins.
 constexpr std::int64_t kRecentBins = 9;
@@ -37,6 +49,9 @@ constexpr std::int64_t kFewestRecentBins = 4;
 // steps evenly at any reading rate; noisy readings few to a bin step much. Until 10 steps are
 // known a bin's mean is taken as off by half a count.
 constexpr std::int64_t kStepReach = 6;  // bins back to a neighbour: 30 s
+// Two honest readings step 3 counts at most (each is 1.5 off the curve at most); a larger
+// step is a fault's.
+constexpr double kStepCounts = 3;
 constexpr std::int64_t kStepMinutes = 10;
 constexpr int kFewestSteps = 10;
 constexpr double kUnknownBinVariance = 0.25;
@@ -50,10 +65,49 @@ std::size_t slot(std::int64_t number, std::size_t ring) {
     return static_cast<std::size_t>(number % static_cast<std::int64_t>(ring));
 }
 
+// The median of the first `n` of `values` (reordered).
+double medianOf(double* values, std::size_t n) {
+    std::nth_element(values, values + n / 2, values + n);
+    return values[n / 2];
+}
+
+// Clears keep[i] of the points (times[i], counts[i]) more than kStragglerCounts off the line
+// through the kept ones with the median slope of their pairs and the median offset (the
+// least-squares line leans on the stragglers it is to find); returns how many are kept.
+std::size_t dropStragglers(const double* times, const double* counts, bool* keep, std::size_t n,
+                           std::size_t kept) {
+    if (kept < 3) {
+        return kept;
+    }
+    std::array<double, kWindowBins*(kWindowBins - 1) / 2> values{};
+    std::size_t pairs = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = i + 1; j < n && keep[i]; ++j) {
+            if (keep[j] && times[j] > times[i]) {
+                values[pairs++] = (counts[j] - counts[i]) / (times[j] - times[i]);
+            }
+        }
+    }
+    const double slope = pairs > 0 ? medianOf(values.data(), pairs) : 0;
+    std::size_t offsets = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (keep[i]) {
+            values[offsets++] = counts[i] - slope * times[i];
+        }
+    }
+    const double offset = medianOf(values.data(), offsets);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (keep[i] && std::abs(counts[i] - offset - slope * times[i]) > kStragglerCounts) {
+            keep[i] = false;
+            --kept;
+        }
+    }
+    return kept;
+}
+
 }  // namespace
 
-LevelFilter::LevelFilter()
-    : m_bins(kBinRing), m_window(kWindowBins), m_sorted(kWindowBins), m_steps(kStepRing) {}
+LevelFilter::LevelFilter() : m_bins(kBinRing), m_window(kWindowBins), m_steps(kStepRing) {}
 
 void LevelFilter::restart(double startSeconds) {
     m_start = startSeconds;
@@ -129,36 +183,42 @@ LevelFilter::Look LevelFilter::finish() {
 
 // The level over the window that ends with bin `number`, and the recent level.
 std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
-    // The window's bins with readings, oldest first, and their means sorted for the median
-    // (by insertion: 18 values at most). Raw arrays: this runs every 10 s of a whole charge,
-    // and the tests run thousands of charges in debug builds.
+    // The window's bins with readings, oldest first. Raw arrays: this runs every 10 s of a
+    // whole charge, and the tests run thousands of charges in debug builds.
     const Bin* const ring = m_bins.data();
     const Bin** const window = m_window.data();
-    double* const sorted = m_sorted.data();
     std::size_t bins = 0;
     const std::int64_t from = std::max<std::int64_t>(0, number - kWindowBins + 1);
     std::size_t at = slot(from, kBinRing);
     for (std::int64_t n = from; n <= number; ++n, at = at + 1 == kBinRing ? 0 : at + 1) {
         const Bin* const bin = ring + at;
         if (bin->number == n && bin->readings > 0) {
-            window[bins] = bin;
-            std::size_t place = bins++;
-            for (; place > 0 && sorted[place - 1] > bin->mean; --place) {
-                sorted[place] = sorted[place - 1];
-            }
-            sorted[place] = bin->mean;
+            window[bins++] = bin;
         }
     }
     if (bins < kFewestWindowBins) {
         return std::nullopt;
     }
-    const double median = sorted[bins / 2];
-    const auto kept = [median](const Bin* bin) {
-        return !bin->spike && std::abs(bin->mean - median) <= kOutlierCounts;
-    };
+    // Bins far from the median are bounce.
+    std::array<bool, kWindowBins> keep{};
+    std::array<double, kWindowBins> times{}, means{}, level{};
+    for (std::size_t i = 0; i < bins; ++i) {
+        times[i] = window[i]->timeSum / window[i]->readings - m_start;
+        means[i] = window[i]->mean;
+        level[i] = means[i];
+    }
+    std::array<double, kWindowBins> sorted = level;
+    const double median = medianOf(sorted.data(), bins);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < bins; ++i) {
+        keep[i] = !window[i]->spike && std::abs(level[i] - median) <= kOutlierCounts;
+        kept += keep[i] ? 1 : 0;
+    }
+    // Fewer than 6 left take no level: one that leans on stragglers is worse than none.
+    kept = dropStragglers(times.data(), means.data(), keep.data(), bins, kept);
     // The readings of the next bin are measured against this one, if it is kept.
     const Bin* const last = window[bins - 1];
-    if (last->number == number && kept(last)) {
+    if (last->number == number && keep[bins - 1]) {
         m_reference = last->mean;
         m_referenceSeconds = last->timeSum / last->readings;
     }
@@ -167,7 +227,7 @@ std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
     int all = 0, recent = 0;
     for (std::size_t i = 0; i < bins; ++i) {
         const Bin* const bin = window[i];
-        if (kept(bin)) {
+        if (keep[i]) {
             sum += bin->mean;
             seconds += bin->timeSum / bin->readings;
             ++all;
@@ -221,9 +281,9 @@ double LevelFilter::binVariance(std::int64_t number) const {
     return std::max(0.0, all.squares - all.sum * all.sum / all.count) / (all.count - 1) / 2;
 }
 
-// A finished bin: its mean, the step from the bin before (for the noise), and whether
-// either is a spike, standing out the same way from both neighbours (the new one, with no
-// bin after it yet, from the one before).
+// A finished bin: its mean, and whether it or the bin before is a spike, standing out the
+// same way from both neighbours (the new one, with no bin after it yet, from the one before);
+// then the step of the bin before (for the noise).
 void LevelFilter::classify(Bin& bin) {
     if (bin.readings == 0) {
         // Every reading off the last bin's mean: a jump (or bounce the window will weigh).
@@ -253,14 +313,17 @@ void LevelFilter::classify(Bin& bin) {
     }
     const Bin* const reference = left->spike ? farther : left;
     bin.spike = reference && std::abs(bin.mean - reference->mean) > kSpikeCounts;
-    if (std::abs(step) <= kOutlierCounts) {
-        const std::int64_t minute = bin.number / kBinsPerMinute;
+    // The left bin's step, now that it is known to be no spike: steps to spikes and bounce
+    // would take the faults for noise, and the fall for one less clear than it is.
+    const double rise = farther ? left->mean - farther->mean : 0;
+    if (farther && !left->spike && std::abs(rise) <= kStepCounts) {
+        const std::int64_t minute = left->number / kBinsPerMinute;
         Steps& steps = m_steps[slot(minute, kStepRing)];
         if (steps.minute != minute) {
             steps = Steps{minute};
         }
-        steps.sum += step;
-        steps.squares += step * step;
+        steps.sum += rise;
+        steps.squares += rise * rise;
         ++steps.count;
     }
 }
@@ -273,22 +336,30 @@ bool LevelFilter::steady(const Level& level, bool& jumped) {
         m_lastLevel = level;
         return true;
     }
-    const double allowed =
-        kJumpCounts + kJumpCountsPerSecond * std::max(0.0, now - m_lastLevel->seconds);
-    if (std::abs(level.counts - m_lastLevel->counts) <= allowed) {
-        m_lastLevel = level;
-        m_jumpSince.reset();
+    const double gap = std::max(0.0, now - m_lastLevel->seconds);
+    const double off = std::abs(level.counts - m_lastLevel->counts);
+    if (off <= kJumpCounts + kJumpCountsPerSecond * std::min(gap, kCreditedGapSeconds)) {
+        take(level);
         return true;
     }
     if (!m_jumpSince) {
         m_jumpSince = now;
-    } else if (now - *m_jumpSince >= kJumpStaysSeconds) {
-        m_jumpSince.reset();
-        m_lastLevel = level;
-        jumped = true;
+        return false;
+    }
+    const double stayed = now - *m_jumpSince;
+    const bool climbed = off <= kJumpCounts + kJumpCountsPerSecond * gap;
+    if ((climbed && stayed >= kClimbStaysSeconds) || stayed >= kJumpStaysSeconds) {
+        take(level);
+        jumped = !climbed;
         return true;
     }
     return false;
+}
+
+// A level taken.
+void LevelFilter::take(const Level& level) {
+    m_lastLevel = level;
+    m_jumpSince.reset();
 }
 
 }  // namespace tremolex

@@ -84,6 +84,7 @@ private:
     std::optional<Window> windowAt(std::int64_t number);
     double binVariance(std::int64_t number) const;
     bool steady(const Level& level, bool& jumped);
+    void take(const Level& level);
     Bin* before(std::int64_t number);
     void classify(Bin& bin);
 
@@ -97,7 +98,6 @@ private:
     double m_allowed = std::numeric_limits<double>::infinity();  // counts a reading may be off
     std::vector<Bin> m_bins;                                     // ring, by bin number
     std::vector<const Bin*> m_window;                            // a window's bins with readings
-    std::vector<double> m_sorted;       // a window's bin means, sorted for their median
     std::vector<Steps> m_steps;         // ring of the steps between bins of the last 10 minutes
     std::optional<Level> m_lastLevel;   // the last level taken
     std::optional<double> m_jumpSince;  // charge time since when levels jumped away from it

@@ -21,15 +21,15 @@ struct FallScript {
     std::optional<double> foundMinute;  // nothing: no end
 };
 
-TEST(FallRule, EndsOnAFallClearOfTheNoiseAfterAClimbOf20mVWithinHalfAnHour) {
+TEST(FallRule, EndsOnAFallClearOfTheNoiseAfterAClimbOf24mVWithinHalfAnHour) {
     const FallScript scripts[] = {
-        {"8 counts in 20 min, then 1.5", 8, 20, 1.5, 0.05, false, 61},
-        {"7.5 counts in 20 min is too little", 7.5, 20, 1.5, 0.05, false, std::nullopt},
-        {"8 counts over 40 min climbs too slowly", 8, 40, 1.5, 0.05, false, std::nullopt},
-        {"a fall of 1 count is no more than a count", 8, 20, 0.9, 0.05, false, std::nullopt},
-        {"a fall within 5 times the noise", 8, 20, 3, 0.4, false, std::nullopt},
-        {"a fall clear of 5 times the noise", 8, 20, 3.5, 0.4, false, 61},
-        {"a fall after the climb was forgotten", 8, 20, 1.5, 0.05, true, std::nullopt},
+        {"10 counts in 20 min, then 1.5", 10, 20, 1.5, 0.05, false, 61},
+        {"9.5 counts in 20 min is too little", 9.5, 20, 1.5, 0.05, false, std::nullopt},
+        {"10 counts over 40 min climbs too slowly", 10, 40, 1.5, 0.05, false, std::nullopt},
+        {"a fall of 1 count is no more than a count", 10, 20, 0.9, 0.05, false, std::nullopt},
+        {"a fall within 4.5 times the noise", 10, 20, 3, 0.4, false, std::nullopt},
+        {"a fall clear of 4.5 times the noise", 10, 20, 3.3, 0.4, false, 61},
+        {"a fall after the climb was forgotten", 10, 20, 1.5, 0.05, true, std::nullopt},
     };
     for (const FallScript& s : scripts) {
         FallRule rule;
