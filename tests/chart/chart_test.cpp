@@ -229,6 +229,13 @@ TEST_F(ChartTest, PeakMarkStandsOnThePeaksPoint) {
     chart.storeReplaced();
     chart.drawchart();
     EXPECT_EQ(plot.lines.size(), expected.lines.size() - 1);
+    // Only a peak among the stored readings is marked, the first and the last too.
+    const std::pair<std::int32_t, std::size_t> marks[] = {{1, 29}, {3, 29}, {0, 28}, {4, 28}};
+    for (const auto& [index, lines] : marks) {
+        chart.markPeak(Chart::Peak{index, 600});
+        chart.drawchart();
+        EXPECT_EQ(plot.lines.size(), lines) << index;
+    }
 }
 
 // A width of -0.1 typed into the settings file makes the vertical divisor zero.

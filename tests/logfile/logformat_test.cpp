@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 namespace tremolex {
 namespace {
 
@@ -29,6 +32,18 @@ TEST(LogFormat, ReadingStopsAtTheFirstOverlongLine) {
     reader.feed("5\r\n" + overlong + "\r\n");
     EXPECT_EQ(reader.overlongLine(), 1);  // and nothing of the second piece was read
     EXPECT_TRUE(reader.counts().empty());
+}
+
+// Pieces that end in blanks or in a number, each in a buffer of its own size: nothing past
+// a piece's end is read (the sanitizers see it).
+TEST(LogFormat, ReadsNothingPastTheEndOfAPiece) {
+    LogReader reader(10);
+    for (const std::string_view piece : {"  12  ", "\r\n   ", "  7", "\n-3 ", "  "}) {
+        const std::vector<char> exact(piece.begin(), piece.end());
+        reader.feed({exact.data(), exact.size()});
+    }
+    reader.finish();
+    EXPECT_EQ(reader.counts(), (std::vector<std::int16_t>{12, 7, -3}));
 }
 
 }  // namespace

@@ -138,5 +138,23 @@ TEST(ReadPacer, PatienceDoublesUpTo16AndHalvesAfterTenCalmSeconds) {
     }
 }
 
+// Input within a pause of the last read waits out the rest of it, later input is read at
+// once; a read of a backlog ends the pause at once.
+TEST(ReadPacer, WaitsOutThePauseOfTheLastReadUnlessItBroughtABacklog) {
+    using std::chrono::milliseconds;
+    const Time t = Time() + std::chrono::seconds(1);
+    const std::tuple<std::size_t, milliseconds, ReadPacer::Clock::duration> cases[] = {
+        {10, milliseconds(20), milliseconds(30)},
+        {10, milliseconds(200), milliseconds(0)},
+        {ReadPacer::kBacklog, milliseconds(20), milliseconds(0)}};
+    for (const auto& [bytes, after, wait] : cases) {
+        ReadPacer pacer;
+        pacer.start();
+        EXPECT_EQ(pacer.readable(t), Time::duration::zero());
+        pacer.afterRead(t, bytes, false);
+        EXPECT_EQ(pacer.readable(t + after), wait) << bytes << " bytes, " << after.count() << " ms";
+    }
+}
+
 }  // namespace
 }  // namespace tremolex
