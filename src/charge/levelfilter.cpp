@@ -201,17 +201,16 @@ std::optional<LevelFilter::Window> LevelFilter::windowAt(std::int64_t number) {
     }
     // Bins far from the median are bounce.
     std::array<bool, kWindowBins> keep{};
-    std::array<double, kWindowBins> times{}, means{}, level{};
+    std::array<double, kWindowBins> times{}, means{};
     for (std::size_t i = 0; i < bins; ++i) {
         times[i] = window[i]->timeSum / window[i]->readings - m_start;
         means[i] = window[i]->mean;
-        level[i] = means[i];
     }
-    std::array<double, kWindowBins> sorted = level;
+    std::array<double, kWindowBins> sorted = means;
     const double median = medianOf(sorted.data(), bins);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < bins; ++i) {
-        keep[i] = !window[i]->spike && std::abs(level[i] - median) <= kOutlierCounts;
+        keep[i] = !window[i]->spike && std::abs(means[i] - median) <= kOutlierCounts;
         kept += keep[i] ? 1 : 0;
     }
     // Fewer than 6 left take no level: one that leans on stragglers is worse than none.
@@ -304,8 +303,8 @@ void LevelFilter::classify(Bin& bin) {
     while (farther && farther->spike) {
         farther = before(farther->number);
     }
+    const double rise = farther ? left->mean - farther->mean : 0;
     if (farther) {
-        const double rise = left->mean - farther->mean;
         left->spike = std::abs(rise) > kSpikeCounts && std::abs(step) > kSpikeCounts &&
                       (rise > 0) != (step > 0);
     } else {
@@ -315,7 +314,6 @@ void LevelFilter::classify(Bin& bin) {
     bin.spike = reference && std::abs(bin.mean - reference->mean) > kSpikeCounts;
     // The left bin's step, now that it is known to be no spike: steps to spikes and bounce
     // would take the faults for noise, and the fall for one less clear than it is.
-    const double rise = farther ? left->mean - farther->mean : 0;
     if (farther && !left->spike && std::abs(rise) <= kStepCounts) {
         const std::int64_t minute = left->number / kBinsPerMinute;
         Steps& steps = m_steps[slot(minute, kStepRing)];
