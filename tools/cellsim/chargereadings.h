@@ -30,6 +30,8 @@ public:
     // The next slot, one `interval` after the last; nothing once the capture's length is
     // passed.
     std::optional<Slot> next();
+    // Counts each reading is off by at most, evenly spread, before rounding.
+    double noiseCounts() const { return m_noise; }
 
 private:
     const ChargeCurve& m_curve;
