@@ -12,7 +12,7 @@
 #include <string>
 
 #include "allocationcounter.h"
-#include "platform/qt/qtclock.h"
+#include "platform/posix/posixclock.h"
 #include "serial/samplereception.h"
 
 namespace {
@@ -79,7 +79,7 @@ void BM_Reception(benchmark::State& state) {
     RxBuffer rxbuffer;
     SampleStore store;
     ChargeTimes times;
-    QtClock clock;
+    PosixClock clock;
     SampleReception reception(rxbuffer, store, times, clock);
 
     double seconds = 0;

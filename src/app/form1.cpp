@@ -59,7 +59,7 @@ Form1::Form1(Window& window, Form1Services services)
         ChargeMonitor::Services{m_chart->notices(), *m_services.clock, m_services.notifier.get(),
                                 m_services.sleepInhibitor.get()},
         std::string(kWindowTitle), m_services.decimalSeparator);
-    m_reception.setObserver(m_charge.get());
+    m_reception.setObservers({m_charge.get(), nullptr});
     m_comm->setEvents([this] { MSComm1_OnComm(); },
                       [this] {
                           m_port->portLost();
@@ -79,7 +79,7 @@ Form1::Form1(Window& window, Form1Services services)
 Form1::~Form1() {
     m_window.setEvents({});
     m_comm->setEvents({}, {});
-    m_reception.setObserver(nullptr);
+    m_reception.setObservers({});
 }
 
 void Form1::buildControls() {

@@ -4,9 +4,9 @@
 #include "app/form1.h"
 #include "platform/posix/configdir.h"
 #include "platform/posix/inifilekeystore.h"
+#include "platform/posix/posixclock.h"
 #include "platform/qt/dbusdesktopnotifier.h"
 #include "platform/qt/logindsleepinhibitor.h"
-#include "platform/qt/qtclock.h"
 #include "platform/qt/qtcommport.h"
 #include "platform/qt/qtinstancelock.h"
 #include "platform/qt/qtlocale.h"
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     services.notifier = std::make_unique<DBusDesktopNotifier>();
     services.sleepInhibitor = std::make_unique<LogindSleepInhibitor>();
     services.comm = std::make_unique<QtCommPort>();
-    services.clock = std::make_unique<QtClock>();
+    services.clock = std::make_unique<PosixClock>();
     services.programFolder = QCoreApplication::applicationDirPath().toStdString();
     services.decimalSeparator = localeDecimalSeparator();
 

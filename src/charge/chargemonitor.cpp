@@ -14,9 +14,11 @@ ChargeMonitor::ChargeMonitor(Fields fields, Services services, std::string title
       m_title(std::move(title)),
       m_decimalSeparator(std::move(decimalSeparator)) {}
 
-void ChargeMonitor::sampleStored(std::int16_t count, std::int32_t index, const ChargeTimes& times) {
-    m_detector.add(count, index,
-                   static_cast<double>(times.lasttime) - static_cast<double>(times.starttime));
+void ChargeMonitor::sampleArrived(const ArrivedReading& reading, const ChargeTimes& times) {
+    if (reading.index == 0) {
+        return;  // the store is full; its notice says so
+    }
+    m_detector.add(reading.count, reading.index, reading.time.chargeSeconds);
     m_stall.reading(times.lasttime);
     if (m_detector.end().has_value() != m_endShown) {
         showEnd();
@@ -32,7 +34,7 @@ void ChargeMonitor::sampleStored(std::int16_t count, std::int32_t index, const C
 
 void ChargeMonitor::Timer1_Timer() {
     const std::optional<double> stalled =
-        m_stall.stalledFor(m_services.clock.secondsSinceMidnight());
+        m_stall.stalledFor(m_services.clock.steadySeconds());
     if (stalled) {
         release();
     }

@@ -39,7 +39,7 @@ public:
                   std::string decimalSeparator);
 
     // Each reading as stored; allocates nothing (but once per charge, at its end).
-    void sampleStored(std::int16_t count, std::int32_t index, const ChargeTimes& times) override;
+    void sampleArrived(const ArrivedReading& reading, const ChargeTimes& times) override;
     // Once a second: the stall notice comes, counts on or goes.
     void Timer1_Timer();
     // The open port's device went away.

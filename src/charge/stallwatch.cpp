@@ -2,38 +2,23 @@
 
 #include <algorithm>
 
-#include "state/midnight.h"
-
 namespace tremolex {
 
-double StallWatch::timeOf(float clock) {
-    double step = static_cast<double>(clock) - static_cast<double>(m_clock);
-    if (midnightPassed(m_clock, clock)) {
-        step += kSecondsPerDay;
+void StallWatch::reading(double seconds) {
+    if (m_started) {
+        m_intervals[m_nextInterval] = std::max(seconds - m_lastReading, 0.0);
+        m_nextInterval = (m_nextInterval + 1) % kIntervals;
+        m_intervalCount = std::min(m_intervalCount + 1, kIntervals);
     }
-    m_clock = clock;
-    m_time += step;
-    return m_time;
+    m_started = true;
+    m_lastReading = seconds;
 }
 
-void StallWatch::reading(float clock) {
-    if (!m_started) {
-        m_started = true;
-        m_clock = clock;
-        return;
-    }
-    const double time = timeOf(clock);
-    m_intervals[m_nextInterval] = std::max(time - m_lastReading, 0.0);  // the clock set back
-    m_nextInterval = (m_nextInterval + 1) % kIntervals;
-    m_intervalCount = std::min(m_intervalCount + 1, kIntervals);
-    m_lastReading = time;
-}
-
-std::optional<double> StallWatch::stalledFor(float clock) {
+std::optional<double> StallWatch::stalledFor(double seconds) const {
     if (!m_started) {
         return std::nullopt;
     }
-    const double silence = timeOf(clock) - m_lastReading;
+    const double silence = seconds - m_lastReading;
     if (silence > std::max(kShortestStall, kUsualIntervals * usualInterval())) {
         return silence;
     }

@@ -59,8 +59,7 @@ Caption valueCaption(float volts, std::int16_t count) {
 
 Caption chargeTimeCaption(const ChargeTimes& times) {
     Caption caption;
-    appendMinutes(caption,
-                  static_cast<double>(times.lasttime) - static_cast<double>(times.starttime));
+    appendMinutes(caption, times.lasttime - times.starttime);
     return caption;
 }
 

@@ -100,7 +100,7 @@ void LogFiles::menuload_Click() {
     }
 
     m_fields.samples.clear();
-    const float now = m_clock.secondsSinceMidnight();
+    const double now = m_clock.steadySeconds();
     m_fields.times = {now, now};
     for (const std::int16_t count : reader.counts()) {
         m_fields.samples.append(count);

@@ -1,15 +1,22 @@
 #pragma once
 
+#include <cstdint>
+
 namespace tremolex {
 
-// The wall clock as the charge time needs it.
+// The clocks a capture's times come from, read together for each reading.
 class Clock {
 public:
     virtual ~Clock() = default;
 
-    // Seconds since local midnight, 0 <= t < 86400 in normal use. Starts again at 0 at
-    // midnight; the caller copes with that.
-    virtual float secondsSinceMidnight() = 0;
+    // Seconds on a clock that never steps and counts on while the machine sleeps (the charger
+    // does not sleep): charge times are its differences, so setting the wall clock, daylight
+    // saving or a time-sync correction never bends them. Its zero means nothing.
+    virtual double steadySeconds() = 0;
+    // The wall clock, for people: milliseconds since 1970-01-01 00:00 UTC. It may step.
+    virtual std::int64_t utcMilliseconds() = 0;
+    // How far local time is ahead of UTC at the moment `utcMilliseconds`, in minutes.
+    virtual std::int32_t utcOffsetMinutes(std::int64_t utcMilliseconds) = 0;
 };
 
 }  // namespace tremolex

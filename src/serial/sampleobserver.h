@@ -3,18 +3,25 @@
 #include <cstdint>
 
 #include "state/chargetimes.h"
+#include "state/readingtime.h"
 
 namespace tremolex {
 
-// Told of each reading as SampleReception stores it, inside the receive call. Called for
+// One reading as it arrived.
+struct ArrivedReading {
+    std::int16_t count = 0;
+    std::int32_t index = 0;  // its position in the store, 1..; 0: the full store turned it away
+    ReadingTime time;
+};
+
+// Told of each reading as SampleReception takes it, inside the receive call. Called for
 // every reading, so it must be quick and allocate nothing.
 class SampleObserver {
 public:
     virtual ~SampleObserver() = default;
 
-    // `index`: the reading's position in the store, 1..; `times` already holds the clock
-    // time of the reading as lasttime.
-    virtual void sampleStored(std::int16_t count, std::int32_t index, const ChargeTimes& times) = 0;
+    // `times` already holds the steady clock of a stored reading as lasttime.
+    virtual void sampleArrived(const ArrivedReading& reading, const ChargeTimes& times) = 0;
 };
 
 }  // namespace tremolex

@@ -2,7 +2,6 @@
 
 #include "serial/countline.h"
 #include "serial/linesplitter.h"
-#include "state/midnight.h"
 
 namespace tremolex {
 
@@ -19,22 +18,20 @@ void SampleReception::receive(std::string_view input) {
 }
 
 void SampleReception::store(std::int16_t count) {
-    if (!m_store.append(count)) {
-        return;
+    const double now = m_clock.steadySeconds();
+    const std::int64_t wall = m_clock.utcMilliseconds();
+    if (m_store.samplecount() == 0) {
+        m_times.starttime = now - kFirstSampleLead;
     }
-    float previous = m_times.lasttime;
-    if (m_store.samplecount() == 1) {
-        previous = m_clock.secondsSinceMidnight();
-        m_times.starttime = static_cast<float>(static_cast<double>(previous) - kFirstSampleLead);
+    ArrivedReading reading{count, 0, {wall, now - m_times.starttime}};
+    if (m_store.append(count, reading.time)) {
+        reading.index = m_store.samplecount();
+        m_times.lasttime = now;
     }
-    const float now = m_clock.secondsSinceMidnight();
-    m_times.lasttime = now;
-    if (midnightPassed(previous, now)) {
-        m_times.starttime =
-            static_cast<float>(static_cast<double>(m_times.starttime) - kSecondsPerDay);
-    }
-    if (m_observer != nullptr) {
-        m_observer->sampleStored(count, m_store.samplecount(), m_times);
+    for (SampleObserver* const observer : m_observers) {
+        if (observer != nullptr) {
+            observer->sampleArrived(reading, m_times);
+        }
     }
 }
 

@@ -2,11 +2,11 @@
 
 namespace tremolex {
 
-// The two clock readings, in seconds since local midnight, whose difference is the
+// The two readings of the steady clock (Clock::steadySeconds) whose difference is the
 // charge time shown.
 struct ChargeTimes {
-    float starttime = 0;  // when the capture began (after a midnight it is negative)
-    float lasttime = 0;   // at the latest stored sample
+    double starttime = 0;  // when the capture began
+    double lasttime = 0;   // at the latest stored sample
 };
 
 }  // namespace tremolex

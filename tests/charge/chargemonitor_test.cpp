@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 
 #include "chart/captions.h"
@@ -15,23 +16,22 @@ namespace {
 
 // Readings at clock times, then the clock now: for how long they stalled (-1: not stalled).
 TEST(StallWatch, StallsAfterTheLongerOf30sAndTenUsualIntervals) {
-    const std::tuple<const char*, std::vector<float>, float, double> cases[] = {
-        {"FastReadingsKeepTheFloor", {0, 1, 2}, 32.5f, 30.5},
+    const std::tuple<const char*, std::vector<double>, double, double> cases[] = {
+        {"FastReadingsKeepTheFloor", {0, 1, 2}, 32.5, 30.5},
         {"TenSlowIntervalsNotYet", {0, 5, 10, 15}, 65, -1},
-        {"TenSlowIntervalsPassed", {0, 5, 10, 15}, 65.5f, 50.5},
+        {"TenSlowIntervalsPassed", {0, 5, 10, 15}, 65.5, 50.5},
         {"OneLongGapDoesNotStretchIt", {0, 5, 10, 15, 200, 205, 210}, 261, 51},
-        {"LastReadingBeforeMidnight", {86370, 86380, 86390}, 100.5f, 110.5},
-        {"AnIntervalAcrossMidnight", {86390, 0}, 100, -1},
+        {"DaysIntoTheClock", {2e6, 2e6 + 10, 2e6 + 20}, 2e6 + 130.5, 110.5},
         // Intervals 1 to 9 s in a shuffled order: their median is 5, so 50 s of silence.
-        {"MedianOfNineNotYet", {0, 7, 9, 18, 21, 25, 31, 32, 40, 45}, 94.5f, -1},
-        {"MedianOfNinePassed", {0, 7, 9, 18, 21, 25, 31, 32, 40, 45}, 95.5f, 50.5},
+        {"MedianOfNineNotYet", {0, 7, 9, 18, 21, 25, 31, 32, 40, 45}, 94.5, -1},
+        {"MedianOfNinePassed", {0, 7, 9, 18, 21, 25, 31, 32, 40, 45}, 95.5, 50.5},
         // Four intervals 10, 2, 6, 4: the upper middle one, 6.
-        {"MedianOfFourNotYet", {0, 10, 12, 18, 22}, 81.5f, -1},
-        {"MedianOfFourPassed", {0, 10, 12, 18, 22}, 82.5f, 60.5},
+        {"MedianOfFourNotYet", {0, 10, 12, 18, 22}, 81.5, -1},
+        {"MedianOfFourPassed", {0, 10, 12, 18, 22}, 82.5, 60.5},
     };
     for (const auto& [name, readings, now, stalled] : cases) {
         StallWatch watch;
-        for (const float at : readings) {
+        for (const double at : readings) {
             watch.reading(at);
         }
         EXPECT_NEAR(watch.stalledFor(now).value_or(-1), stalled, 1e-3) << name;
@@ -41,13 +41,13 @@ TEST(StallWatch, StallsAfterTheLongerOf30sAndTenUsualIntervals) {
 // The monitor on the reception's hook, as the window wires them, with "," as separator.
 class ChargeMonitorTest : public testing::Test {
 protected:
-    ChargeMonitorTest() { reception.setObserver(&monitor); }
+    ChargeMonitorTest() { reception.setObservers({&monitor, nullptr}); }
     void read(int count, double at) {
-        clock.now = static_cast<float>(at);
+        clock.now = at;
         reception.receive(std::to_string(count) + "\n");
     }
     void tick(double at) {
-        clock.now = static_cast<float>(at);
+        clock.now = at;
         monitor.Timer1_Timer();
     }
     std::string shown() const { return strip.caption + (sleep.held() ? " [held]" : ""); }
@@ -104,7 +104,7 @@ TEST_F(ChargeMonitorTest, HoldsSleepOncePerRunOfReadings) {
 // Without an inhibitor (or a notifier) readings, an end, a stall and closing all work.
 TEST_F(ChargeMonitorTest, RunsWithoutInhibitorOrNotifier) {
     ChargeMonitor bare{{samples, fullscale, portready}, {notices, clock}, "Tremolex", ","};
-    reception.setObserver(&bare);
+    reception.setObservers({&bare, nullptr});
     for (int s = 0; s <= 90 * 60; s += 2) {
         read(s <= 3600 ? 530 + 76 * s / 3600 : 606 - (s - 3600) / 60, 50000 + s);
     }
@@ -114,6 +114,30 @@ TEST_F(ChargeMonitorTest, RunsWithoutInhibitorOrNotifier) {
     bare.portLost();
     bare.Form_Unload();
     EXPECT_EQ(sleep.holds, 0);
+}
+
+// The charge time comes from the steady clock alone: the wall clock set back or forward
+// shortly before the peak neither hides the end nor moves it (a 1C curve read every 2 s,
+// peak at 3000 s).
+TEST_F(ChargeMonitorTest, WallClockStepsBeforeThePeakChangeNothing) {
+    const auto run = [this](double wallStep) {
+        samples.clear();
+        monitor.storeReplaced();
+        const std::int64_t wall = clock.wallAhead;
+        for (int s = 0; s <= 3600 && !monitor.peak(); s += 2) {
+            if (s == 2900) {
+                clock.wallAhead += std::llround(wallStep * 1000);
+            }
+            read(s <= 3000 ? 530 + 76 * s / 3000 : 606 - (s - 3000) / 20, 7000 + s);
+        }
+        clock.wallAhead = wall;
+        return std::pair(samples.samplecount(), std::string(chargeTimeCaption(times).view()));
+    };
+    const auto unstepped = run(0);
+    EXPECT_GT(unstepped.first, 1500);
+    for (const double step : {-2.5, -5.0, -60.0, -3600.0, 3600.0}) {
+        EXPECT_EQ(run(step), unstepped) << step;
+    }
 }
 
 TEST_F(ChargeMonitorTest, EndOfChargeToldOnceBesideTheOtherNoticesAndGoneAfterALoad) {

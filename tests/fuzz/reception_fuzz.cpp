@@ -106,13 +106,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool overlong = partial.size() > RxBuffer::kCapacity;
         FUZZ_CHECK(rxbuffer.overlong() == overlong && rxbuffer.text() == (overlong ? "" : partial));
 
-        // One clock reading per stored sample and one more for the start of a capture,
-        // which a store already holding samples (a loaded log) does not begin.
+        // One clock reading per reading, stored or turned away; the first of a capture
+        // starts it, which a store already holding samples (a loaded log) does not.
         const std::int64_t received = stored - prefilled;
         const bool capture = prefilled == 0 && received > 0;
-        FUZZ_CHECK(clock.readings == received + (capture ? 1 : 0));
-        FUZZ_CHECK(received == 0 || times.lasttime == clock.now - clock.step);
-        FUZZ_CHECK(times.starttime == (capture ? static_cast<float>(1000.0 - 0.1) : 0.0f));
+        FUZZ_CHECK(clock.readings == static_cast<std::int64_t>(counts.size()));
+        FUZZ_CHECK(received == 0 || times.lasttime == 1000.0 + static_cast<double>(received - 1));
+        FUZZ_CHECK(times.starttime == (capture ? 1000.0 - 0.1 : 0.0));
+        FUZZ_CHECK(received == 0 || store.time(static_cast<std::int32_t>(stored)).chargeSeconds ==
+                                        times.lasttime - times.starttime);
     }
     return 0;
 }

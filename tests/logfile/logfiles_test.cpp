@@ -165,7 +165,7 @@ TEST_F(LogFilesTest, FailedLoadSaysWhyAndChangesNothing) {
         EXPECT_NE(message().find(path.string() + ": "), std::string::npos) << message();
     }
     EXPECT_EQ(held(), (std::vector<std::int16_t>{512, 600}));
-    EXPECT_EQ(times.starttime, 1.0f);
+    EXPECT_EQ(times.starttime, 1.0);
     EXPECT_EQ(grids, 0);
     EXPECT_EQ(lastpath, (folder / "").string());  // the folder was chosen all the same
 }

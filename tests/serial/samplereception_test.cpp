@@ -2,32 +2,58 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <vector>
 
 #include "fakes/fakeclock.h"
 
 namespace tremolex {
 namespace {
 
-// What is stored, and the clock readings of a capture, are checked by the reception fuzz
-// target; here, the charge time where the clock passes midnight or goes back. A capture of
-// three days with a sample every ten minutes passes three midnights.
-TEST(SampleReception, ChargeTimeStaysRightAcrossMidnightsAndClockSteps) {
+class Recorder final : public SampleObserver {
+public:
+    void sampleArrived(const ArrivedReading& reading, const ChargeTimes&) override {
+        arrived.push_back(reading);
+    }
+    std::vector<ArrivedReading> arrived;
+};
+
+// What is stored is checked by the reception fuzz target; here, the times each reading
+// gets. The charge time follows the steady clock only: the wall clock set back an hour,
+// forward an hour and back 2.5 s moves the readings' wall times and nothing else. A full
+// store turns readings away, but its observers still get them, timed, at index 0.
+TEST(SampleReception, StampsEachReadingWithBothClocksAndTheWallClockBendsNoChargeTime) {
     RxBuffer rxbuffer;
     SampleStore store;
     ChargeTimes times;
     FakeClock clock;
+    clock.now = 1000;
+    clock.step = 10;
+    Recorder first, second;
     SampleReception reception{rxbuffer, store, times, clock};
-    const double start = 80000, days = 3;
-    for (int i = 0; i <= days * 144; ++i) {
-        const auto now = static_cast<float>(std::fmod(start + i * 600.0, 86400.0));
-        clock.script = {now, now};
+    reception.setObservers({&first, &second});
+    const std::int64_t wall = clock.wallAhead;
+    const double steps[] = {0, -3600, 3600, -2.5};
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
+        clock.wallAhead += static_cast<std::int64_t>(steps[i] * 1000);
         reception.receive("512\n");
-        ASSERT_NEAR(times.lasttime - double{times.starttime}, i * 600.0 + 0.1, 0.05) << i;
+        const ReadingTime time = store.time(store.samplecount());
+        EXPECT_NEAR(time.chargeSeconds, 0.1 + 10.0 * static_cast<double>(i), 1e-9) << i;
+        EXPECT_EQ(time.utcMilliseconds, clock.wallAhead + 1000 * (1000 + 10 * std::int64_t(i)));
+        EXPECT_DOUBLE_EQ(times.lasttime - times.starttime, time.chargeSeconds);
     }
-    clock.script = {static_cast<float>(start - 39600)};  // set back by less than half a day
-    reception.receive("512\n");
-    EXPECT_NEAR(times.lasttime - double{times.starttime}, days * 86400 - 39600 + 0.1, 0.05);
+    EXPECT_EQ(clock.wallAhead, wall - 2500);
+
+    while (!store.full()) {
+        store.append(1);
+    }
+    reception.receive("513\n");
+    ASSERT_EQ(second.arrived.size(), 5U);
+    EXPECT_EQ(second.arrived.back().index, 0);
+    EXPECT_EQ(second.arrived.back().count, 513);
+    EXPECT_NEAR(second.arrived.back().time.chargeSeconds, 40.1, 1e-9);
+    EXPECT_EQ(second.arrived[3].index, 4);
+    EXPECT_EQ(first.arrived.size(), second.arrived.size());
+    EXPECT_DOUBLE_EQ(times.lasttime, 1030);  // the latest stored reading's
 }
 
 }  // namespace

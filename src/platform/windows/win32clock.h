@@ -4,11 +4,13 @@
 
 namespace tremolex {
 
-// Local time of day from the system clock, to the millisecond. GetLocalTime applies the
-// time zone and daylight saving itself, cheaply enough for every sample.
+// GetTickCount64 for charge time (it counts through sleep, unlike the "unbiased" interrupt
+// time), the system time for the wall clock, and the time zone's rules for local time.
 class Win32Clock final : public Clock {
 public:
-    float secondsSinceMidnight() override;
+    double steadySeconds() override;
+    std::int64_t utcMilliseconds() override;
+    std::int32_t utcOffsetMinutes(std::int64_t utcMilliseconds) override;
 };
 
 }  // namespace tremolex
