@@ -89,13 +89,14 @@ void BM_DrawChart(benchmark::State& state) {
     ChargeTimes times{0, 36000};
     const std::int32_t fullscale = 1023;
     const std::string title = "Tremolex";
+    const bool recorded = true;
     std::array<NullLabel, 10> labels;
     NullDialogs dialogs;
     NullKeyStore keys;
     const SettingsStore settings(keys);
     const auto chartOn = [&](Surface& plot) {
         return Chart(
-            {window, samples, times, fullscale, title},
+            {window, samples, times, fullscale, title, recorded},
             {plot,
              {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
              labels[7],

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "state/samplestore.h"
 #include "logfile/logformat.h"
 #include "platform/files.h"
+#include "state/samplestore.h"
 
 namespace {
 

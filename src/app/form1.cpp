@@ -35,15 +35,16 @@ Form1::Form1(Window& window, Form1Services services)
         m_services.fileDialog ? std::move(m_services.fileDialog) : m_window.newFileDialog();
     m_timer1 = m_window.newTimer();
     m_retryTimer = m_window.newTimer();
-    m_chart = std::make_unique<Chart>(Chart::Fields{m_state.window, m_state.samples, m_state.times,
-                                                    m_state.fullscale, m_state.apptitle},
-                                      Chart::Controls{*m_chartSurface,
-                                                      {m_labs[0], m_labs[1], m_labs[2], m_labs[3],
-                                                       m_labs[4], m_labs[5], m_labs[6]},
-                                                      *m_labvalue,
-                                                      *m_labtime,
-                                                      *m_labstorefull},
-                                      *m_dialogs, m_settings, m_services.decimalSeparator);
+    m_chart = std::make_unique<Chart>(
+        Chart::Fields{m_state.window, m_state.samples, m_state.times, m_state.fullscale,
+                      m_state.apptitle, m_state.recorded},
+        Chart::Controls{
+            *m_chartSurface,
+            {m_labs[0], m_labs[1], m_labs[2], m_labs[3], m_labs[4], m_labs[5], m_labs[6]},
+            *m_labvalue,
+            *m_labtime,
+            *m_labstorefull},
+        *m_dialogs, m_settings, m_services.decimalSeparator);
     m_port = std::make_unique<PortConnection>(
         PortConnection::Fields{m_state.portnum, m_state.baudrate, m_state.portready,
                                m_state.apptitle, m_state.rxbuffer},
@@ -51,6 +52,9 @@ Form1::Form1(Window& window, Form1Services services)
     m_logFiles = std::make_unique<LogFiles>(
         LogFiles::Fields{m_state.lastpath, m_state.samples, m_state.times, m_state.apptitle},
         *m_fileDialog, *m_dialogs, m_settings, *m_services.clock, [this] {
+            if (m_recorder) {
+                m_recorder->end();
+            }
             m_charge->storeReplaced();
             m_chart->storeReplaced();
         });
@@ -59,7 +63,13 @@ Form1::Form1(Window& window, Form1Services services)
         ChargeMonitor::Services{m_chart->notices(), *m_services.clock, m_services.notifier.get(),
                                 m_services.sleepInhibitor.get()},
         std::string(kWindowTitle), m_services.decimalSeparator);
-    m_reception.setObservers({m_charge.get(), nullptr});
+    if (m_services.recordingFiles) {
+        m_recorder = std::make_unique<Recorder>(
+            Recorder::Services{*m_services.recordingFiles, *m_services.clock, m_chart->notices(),
+                               m_settings},
+            Recorder::folderIn(m_services.documentsFolder));
+    }
+    m_reception.setObservers({m_charge.get(), m_recorder.get()});
     m_comm->setEvents([this] { MSComm1_OnComm(); },
                       [this] {
                           m_port->portLost();
@@ -175,12 +185,19 @@ bool Form1::Form_Load() {
 
 // The peak the monitor found is marked from the redraw of this tick on.
 void Form1::Timer1_Timer() {
+    if (m_recorder) {
+        m_recorder->Timer1_Timer();
+        m_state.recorded = m_recorder->working();
+    }
     m_charge->Timer1_Timer();
     m_chart->markPeak(m_charge->peak());
     m_chart->Timer1_Timer();
 }
 
 void Form1::Form_Unload() {
+    if (m_recorder) {
+        m_recorder->end();
+    }
     m_charge->Form_Unload();
     m_placement.store();
 }

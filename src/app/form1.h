@@ -10,6 +10,7 @@
 #include "charge/chargemonitor.h"
 #include "chart/chart.h"
 #include "logfile/logfiles.h"
+#include "platform/appendfile.h"
 #include "platform/clock.h"
 #include "platform/commport.h"
 #include "platform/desktopnotifier.h"
@@ -17,6 +18,7 @@
 #include "platform/keystore.h"
 #include "platform/sleepinhibitor.h"
 #include "platform/window.h"
+#include "recording/recorder.h"
 #include "serial/portconnection.h"
 #include "serial/samplereception.h"
 #include "settings/settingsstore.h"
@@ -34,6 +36,8 @@ struct Form1Services {
     std::unique_ptr<FileDialog> fileDialog;          // null: the window's own file dialog
     std::unique_ptr<DesktopNotifier> notifier;       // null: none
     std::unique_ptr<SleepInhibitor> sleepInhibitor;  // null: none
+    std::unique_ptr<AppendFiles> recordingFiles;     // null: nothing is recorded to disk
+    std::string documentsFolder;                     // UTF-8; the recordings' folder is in it
     std::string programFolder;                       // where the executable lives
     std::string decimalSeparator = ".";
 };
@@ -98,6 +102,7 @@ private:
     std::unique_ptr<PortConnection> m_port;
     std::unique_ptr<LogFiles> m_logFiles;
     std::unique_ptr<ChargeMonitor> m_charge;
+    std::unique_ptr<Recorder> m_recorder;  // null without recording files
 };
 
 }  // namespace tremolex

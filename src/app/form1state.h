@@ -29,6 +29,8 @@ struct Form1State {
     VoltageWindow window;  // scaletop, scalebottom and scalerange
 
     std::int32_t fullscale = 0;  // the count that stands for 2.5 V (1023 once started)
+
+    bool recorded = false;  // readings reach the recording on disk
 };
 
 }  // namespace tremolex

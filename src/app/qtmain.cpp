@@ -1,5 +1,6 @@
 // The Linux program: the window logic on a Qt window, with an INI file for its settings.
 #include <QApplication>
+#include <QStandardPaths>
 
 #include "app/form1.h"
 #include "platform/posix/configdir.h"
@@ -25,6 +26,9 @@ int main(int argc, char** argv) {
     services.sleepInhibitor = std::make_unique<LogindSleepInhibitor>();
     services.comm = std::make_unique<QtCommPort>();
     services.clock = std::make_unique<PosixClock>();
+    services.recordingFiles = diskAppendFiles();
+    services.documentsFolder =
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
     services.programFolder = QCoreApplication::applicationDirPath().toStdString();
     services.decimalSeparator = localeDecimalSeparator();
 

@@ -1,5 +1,7 @@
 // The Windows program: the window logic on the Win32 window, with the registry for its
 // settings, a named mutex against a second copy and the COM port of the Win32 API.
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <windows.h>
 
 #include <filesystem>
@@ -45,6 +47,17 @@ std::string decimalSeparator() {
     return tremolex::toUtf8(std::wstring_view(separator, 1));
 }
 
+// The known Documents folder, wherever it was moved (a network share, a synced folder).
+std::string documentsFolder() {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_CREATE, nullptr, &path))) {
+        folder = tremolex::toUtf8(path);
+    }
+    CoTaskMemFree(path);
+    return folder;
+}
+
 }  // namespace
 
 int main() {
@@ -62,6 +75,8 @@ int main() {
             services.instanceLock = std::make_unique<WindowsInstanceLock>();
             services.notifier = std::make_unique<Win32DesktopNotifier>(window.handle());
             services.sleepInhibitor = std::make_unique<Win32SleepInhibitor>();
+            services.recordingFiles = diskAppendFiles();
+            services.documentsFolder = documentsFolder();
             services.programFolder = programFolder();
             services.decimalSeparator = decimalSeparator();
 

@@ -33,8 +33,7 @@ void ChargeMonitor::sampleArrived(const ArrivedReading& reading, const ChargeTim
 }
 
 void ChargeMonitor::Timer1_Timer() {
-    const std::optional<double> stalled =
-        m_stall.stalledFor(m_services.clock.steadySeconds());
+    const std::optional<double> stalled = m_stall.stalledFor(m_services.clock.steadySeconds());
     if (stalled) {
         release();
     }

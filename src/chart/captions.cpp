@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <set>
 
-#include "state/samplestore.h"
 #include "settings/numtext.h"
+#include "state/samplestore.h"
 
 namespace tremolex {
 
@@ -63,10 +63,10 @@ Caption chargeTimeCaption(const ChargeTimes& times) {
     return caption;
 }
 
-Caption storeFullCaption(std::int64_t rejected) {
+Caption storeFullCaption(std::int64_t rejected, bool recorded) {
     Caption caption;
     caption << "Store full: " << rejected << (rejected == 1 ? " new reading" : " new readings")
-            << " not stored";
+            << (recorded ? " only in the recording file" : " not stored");
     return caption;
 }
 
@@ -118,7 +118,12 @@ std::vector<std::string> chargeTimeCaptionShapes() {
 
 std::vector<std::string> storeFullCaptionShapes() {
     // Readings turned away at 115200 baud for a year: 11 digits.
-    return {shapeOf(storeFullCaption(1).view()), shapeOf(storeFullCaption(99'999'999'999).view())};
+    std::vector<std::string> shapes;
+    for (const bool recorded : {false, true}) {
+        shapes.push_back(shapeOf(storeFullCaption(1, recorded).view()));
+        shapes.push_back(shapeOf(storeFullCaption(99'999'999'999, recorded).view()));
+    }
+    return shapes;
 }
 
 }  // namespace tremolex

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "state/chargetimes.h"
 #include "chart/caption.h"
+#include "state/chargetimes.h"
 
 namespace tremolex {
 
@@ -27,8 +27,9 @@ Caption valueCaption(float volts, std::int16_t count);
 // clock was set back) shows as 0 min, 0 sec.
 Caption chargeTimeCaption(const ChargeTimes& times);
 
-// Shown while readings are turned away: how many found no room ("1 new reading").
-Caption storeFullCaption(std::int64_t rejected);
+// Shown while readings are turned away: how many found no room ("1 new reading"), and,
+// when they still reach the recording on disk, that they are kept there.
+Caption storeFullCaption(std::int64_t rejected, bool recorded = false);
 
 // Every form each caption above can take, as shapes: each digit written as "0", which
 // stands for any digit. The window sizes its labels so that the widest of them fits.

@@ -115,8 +115,9 @@ void Chart::storeReplaced() {
 // Only while readings were turned away since the store last filled.
 void Chart::showStoreNotice() {
     const std::int64_t rejected = m_fields.samples.rejected();
-    m_notices.show(NoticeStrip::Notice::StoreFull,
-                   rejected > 0 ? storeFullCaption(rejected).view() : std::string_view());
+    m_notices.show(
+        NoticeStrip::Notice::StoreFull,
+        rejected > 0 ? storeFullCaption(rejected, m_fields.recorded).view() : std::string_view());
 }
 
 // The window moves to hold a reading that has left it, its ends on whole tenths,

@@ -33,6 +33,7 @@ public:
         const ChargeTimes& times;
         const std::int32_t& fullscale;
         const std::string& apptitle;
+        const bool& recorded;  // readings reach the recording on disk
     };
     struct Controls {
         Surface& plot;                      // the chart picture (once grafik)

@@ -32,11 +32,13 @@ void NoticeStrip::show(Notice which, std::string_view text) {
 // Each notice at its widest: the most digits everywhere.
 std::vector<std::string> NoticeStrip::shapes(std::string_view decimalSeparator) {
     constexpr double kLongest = 99999 * 60 + 59;
-    std::string all = shapeOf(storeFullCaption(99'999'999'999).view());
+    std::string all = shapeOf(storeFullCaption(99'999'999'999, true).view());
     all += kGap;
     all += shapeOf(endOfChargeCaption(15.555f, kLongest, decimalSeparator).view());
     all += kGap;
     all += shapeOf(stallCaption(kLongest).view());
+    all += kGap;
+    all += "Not recording to disk: No space left on device";  // the reasons vary in length
     return {all};
 }
 

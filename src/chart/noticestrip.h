@@ -11,11 +11,12 @@
 namespace tremolex {
 
 // The red strip above the chart: every notice that applies, on one line in a fixed order
-// (store full, end of charge, readings stalled), three spaces apart; empty when none does.
+// (store full, end of charge, readings stalled, recording), three spaces apart; empty when
+// none does.
 // The label is written only when its text changes. Allocates nothing.
 class NoticeStrip {
 public:
-    enum class Notice { StoreFull, EndOfCharge, Stalled };
+    enum class Notice { StoreFull, EndOfCharge, Stalled, NotRecording };
 
     explicit NoticeStrip(Label& label) : m_label(label) {}
 
@@ -29,7 +30,7 @@ public:
 
 private:
     static constexpr std::string_view kGap = "   ";
-    static constexpr std::size_t kNotices = 3;
+    static constexpr std::size_t kNotices = 4;
     static constexpr std::size_t kLongest = kNotices * (Caption::kCapacity + kGap.size());
 
     Label& m_label;

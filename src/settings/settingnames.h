@@ -14,6 +14,8 @@ inline constexpr std::string_view kWindowHeight = "Window Height";
 inline constexpr std::string_view kRange = "Range";
 inline constexpr std::string_view kPortNumber = "Serial Port Number";
 inline constexpr std::string_view kBaudRate = "Serial Port Baud Rate";
+// The file name of the recording under way; empty once it has ended as it should.
+inline constexpr std::string_view kOpenRecording = "Open Recording";
 
 inline constexpr std::string_view kWindowLeftDefault = "4000";
 inline constexpr std::string_view kWindowTopDefault = "3000";

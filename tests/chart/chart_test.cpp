@@ -22,6 +22,7 @@ protected:
     ChargeTimes times;
     std::int32_t fullscale = 1023;
     std::string apptitle = "Tremolex";
+    bool recorded = false;
     FakeSurface plot;
     std::array<FakeLabel, 7> labs;
     FakeLabel labvalue, labtime, labstorefull;
@@ -31,7 +32,7 @@ protected:
     std::array<Label*, 7> scaleLabels = {&labs[0], &labs[1], &labs[2], &labs[3],
                                          &labs[4], &labs[5], &labs[6]};
     Chart chart =
-        Chart({window, samples, times, fullscale, apptitle},
+        Chart({window, samples, times, fullscale, apptitle, recorded},
               {plot, scaleLabels, labvalue, labtime, labstorefull}, dialogs, settings, ".");
 };
 
@@ -184,9 +185,13 @@ TEST(CaptionShapes, HoldEveryFormOfEveryCaption) {
         EXPECT_TRUE(holds(chargeTimeCaptionShapes(), chargeTimeCaption({0, x}).view())) << x;
         EXPECT_TRUE(holds(scaleLabelShapes(","), scaleLabelText(x, ","))) << x;
     }
-    EXPECT_EQ(storeFullCaptionShapes(),
-              (std::vector<std::string>{shapeOf(storeFullCaption(1).view()),
-                                        shapeOf(storeFullCaption(12345678901).view())}));
+    for (const bool recorded : {false, true}) {
+        EXPECT_TRUE(holds(storeFullCaptionShapes(), storeFullCaption(1, recorded).view()));
+        EXPECT_TRUE(
+            holds(storeFullCaptionShapes(), storeFullCaption(12345678901, recorded).view()));
+    }
+    EXPECT_EQ(storeFullCaption(12345678901, true).view(),
+              "Store full: 12345678901 new readings only in the recording file");
 }
 
 TEST_F(ChartTest, RedrawWritesTheStatusLabels) {

@@ -29,9 +29,7 @@ public:
         m_latest = t;
         return t;
     }
-    std::int64_t utcMilliseconds() override {
-        return wallAhead + std::llround(m_latest * 1000);
-    }
+    std::int64_t utcMilliseconds() override { return wallAhead + std::llround(m_latest * 1000); }
     std::int32_t utcOffsetMinutes(std::int64_t) override { return offsetMinutes; }
 
 private:

@@ -48,7 +48,7 @@ TEST(SystemClock, LocalOffsetFollowsTheZoneAndItsDaylightSaving) {
     const std::tuple<const char*, std::int64_t, std::int32_t> cases[] = {
         {"NPT-5:45", 1'796'720'400'000, 345},
         {"NST+3:30", 1'796'720'400'000, -210},
-        {"CET-1CEST,M3.5.0,M10.5.0/3", 1'796'720'400'000, 60},  // December
+        {"CET-1CEST,M3.5.0,M10.5.0/3", 1'796'720'400'000, 60},   // December
         {"CET-1CEST,M3.5.0,M10.5.0/3", 1'783'000'000'000, 120},  // July
         {"CET-1CEST,M3.5.0,M10.5.0/3", -1, 60},                  // 1969-12-31 23:59:59.999
     };

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "chart/noticestrip.h"
+#include "platform/appendfile.h"
+#include "platform/clock.h"
+#include "serial/sampleobserver.h"
+#include "settings/settingsstore.h"
+
+namespace tremolex {
+
+// Puts every reading of a capture on disk, in a recording file of its own in `folder`,
+// whatever the store keeps: each reading as it arrives becomes a line in memory, and once
+// a second those lines are written and made durable, so a crash or a power cut loses at
+// most the last second. A recording begins with the first reading after start (or after
+// the last one ended) and ends at end(); while it runs, the settings name its file, so the
+// next start can tell a recording that was ended from one that was broken off.
+//
+// When the disk fails (no folder, no room, the file deleted, the disk pulled), the strip
+// says so once, the lines wait in memory (up to kPendingBytes; beyond, the newest are left
+// out) and every tick tries again, cutting away any half-written line first.
+class Recorder final : public SampleObserver {
+public:
+    static constexpr std::size_t kPendingBytes = 1 << 20;  // some 40 s at 400 readings a second
+
+    struct Services {
+        AppendFiles& files;
+        Clock& clock;
+        NoticeStrip& notices;
+        const SettingsStore& settings;
+    };
+
+    Recorder(Services services, std::filesystem::path folder);
+    // "Tremolex recordings" in the user's documents folder (UTF-8).
+    static std::filesystem::path folderIn(std::string_view documents);
+    ~Recorder() override;
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    // Each reading as it arrives, stored or turned away; allocates nothing.
+    void sampleArrived(const ArrivedReading& reading, const ChargeTimes& times) override;
+    // Once a second: what came goes to the disk.
+    void Timer1_Timer();
+    // The window closes, or a load replaces the store: what came goes to the disk and the
+    // recording ends.
+    void end();
+
+    // The file of the recording under way, once it has one; empty before.
+    const std::filesystem::path& file() const { return m_path; }
+    // Whether readings reach the disk now: false while it fails.
+    bool working() const { return m_failure.empty(); }
+
+private:
+    bool open();
+    bool create();
+    bool write();
+    void fail(std::error_code error);
+    std::int32_t offsetAt(std::int64_t utcMilliseconds);
+
+    Services m_services;
+    std::filesystem::path m_folder;
+    std::filesystem::path m_path;  // the file, once made
+    std::unique_ptr<AppendFile> m_file;
+    std::uintmax_t m_written = 0;  // bytes of whole lines in the file
+    std::vector<char> m_pending;   // lines not yet written, kPendingBytes
+    std::size_t m_pendingSize = 0;
+    std::int64_t m_left = 0;        // lines that found no room in memory
+    std::int64_t m_startUtc = 0;    // the wall clock at the recording's first reading
+    bool m_recording = false;       // a reading came since the last end
+    std::int64_t m_offsetFrom = 1;  // the UTC offset m_offset holds for [from, until)
+    std::int64_t m_offsetUntil = 0;
+    std::int32_t m_offset = 0;
+    std::string m_failure;  // what the strip says while the disk fails
+};
+
+}  // namespace tremolex
