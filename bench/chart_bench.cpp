@@ -32,6 +32,7 @@ public:
         return {};
     }
     void MsgBox(std::string_view, std::string_view) override {}
+    bool askYesNo(std::string_view, std::string_view) override { return false; }
 };
 class NullKeyStore final : public KeyStore {
 public:

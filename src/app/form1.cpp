@@ -4,6 +4,7 @@
 #include "app/formlayout.h"
 #include "chart/captions.h"
 #include "platform/productname.h"
+#include "recording/recordingrecovery.h"
 #include "settings/settingnames.h"
 
 namespace tremolex {
@@ -179,6 +180,16 @@ bool Form1::Form_Load() {
     m_chart->start();
     m_port->openStoredPort();
     m_port->scanports();
+    if (m_recorder) {
+        RecordingRecovery({m_state.samples, m_state.times, m_state.apptitle},
+                          {*m_services.recordingFiles, *m_services.clock, *m_dialogs, m_settings,
+                           *m_recorder, *m_charge,
+                           [this] {
+                               m_charge->storeReplaced();
+                               m_chart->storeReplaced();
+                           }})
+            .offer();
+    }
     m_timer1->start(kTimer1Interval, [this] { Timer1_Timer(); });
     return true;
 }

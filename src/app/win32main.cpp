@@ -1,6 +1,5 @@
 // The Windows program: the window logic on the Win32 window, with the registry for its
 // settings, a named mutex against a second copy and the COM port of the Win32 API.
-#include <knownfolders.h>
 #include <shlobj.h>
 #include <windows.h>
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <system_error>
@@ -35,6 +36,9 @@ public:
     // An existing file, first cut to its first `keep` bytes, to go on appending behind them.
     virtual std::unique_ptr<AppendFile> reopen(const std::filesystem::path& file,
                                                std::uintmax_t keep, std::error_code& error) = 0;
+    // Reads a file back from start to end, a piece at a time (readFileChunks).
+    virtual std::error_code read(const std::filesystem::path& file,
+                                 const std::function<void(std::string_view)>& onChunk) = 0;
 };
 
 // The disk's, through the platform's own calls.

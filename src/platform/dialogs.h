@@ -17,6 +17,9 @@ public:
 
     // A message with an OK button only and no icon.
     virtual void MsgBox(std::string_view text, std::string_view title) = 0;
+
+    // A question with Yes and No buttons: true for Yes. Closing the box is No.
+    virtual bool askYesNo(std::string_view question, std::string_view title) = 0;
 };
 
 }  // namespace tremolex

@@ -39,7 +39,7 @@ void Recorder::sampleArrived(const ArrivedReading& reading, const ChargeTimes&) 
     }
     const RecordedReading recorded{reading.count, reading.time.utcMilliseconds,
                                    reading.time.chargeSeconds};
-    if (m_pendingSize + kRecordingLineCapacity > m_pending.size() && m_failure.empty()) {
+    if (m_pendingSize + kRecordingLineCapacity > m_pending.size() && m_failure.empty() && !m_held) {
         write();  // more than a tick's worth; a failing disk waits for the tick
     }
     if (m_pendingSize + kRecordingLineCapacity > m_pending.size()) {
@@ -55,7 +55,7 @@ void Recorder::sampleArrived(const ArrivedReading& reading, const ChargeTimes&) 
 }
 
 void Recorder::Timer1_Timer() {
-    if (m_pendingSize == 0 || !write()) {
+    if (m_pendingSize == 0 || m_held || !write()) {
         return;
     }
     if (const std::error_code error = m_file->sync()) {
@@ -74,7 +74,18 @@ void Recorder::Timer1_Timer() {
     }
 }
 
+void Recorder::resume(fs::path file, std::uintmax_t soundBytes, std::int64_t startUtc) {
+    m_file.reset();
+    m_path = std::move(file);
+    m_written = soundBytes;
+    m_pendingSize = 0;
+    m_left = 0;
+    m_recording = true;
+    m_startUtc = startUtc;
+}
+
 void Recorder::end() {
+    m_held = false;
     Timer1_Timer();
     if (m_file) {
         m_services.settings.regwrite(settingnames::kOpenRecording, "");

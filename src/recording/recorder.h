@@ -51,6 +51,16 @@ public:
     // recording ends.
     void end();
 
+    // While a broken recording is offered for continuing: lines wait in memory, unwritten.
+    void hold() { m_held = true; }
+    void release() { m_held = false; }
+    // Goes on with the recording in `file` that began at `startUtc`: what it holds past
+    // `soundBytes` (a torn line) is cut away at the next write, and the readings that came
+    // meanwhile are dropped here, to be given again with their times in the recording's
+    // charge time.
+    void resume(std::filesystem::path file, std::uintmax_t soundBytes, std::int64_t startUtc);
+
+    const std::filesystem::path& folder() const { return m_folder; }
     // The file of the recording under way, once it has one; empty before.
     const std::filesystem::path& file() const { return m_path; }
     // Whether readings reach the disk now: false while it fails.
@@ -70,9 +80,10 @@ private:
     std::uintmax_t m_written = 0;  // bytes of whole lines in the file
     std::vector<char> m_pending;   // lines not yet written, kPendingBytes
     std::size_t m_pendingSize = 0;
-    std::int64_t m_left = 0;        // lines that found no room in memory
-    std::int64_t m_startUtc = 0;    // the wall clock at the recording's first reading
-    bool m_recording = false;       // a reading came since the last end
+    std::int64_t m_left = 0;      // lines that found no room in memory
+    std::int64_t m_startUtc = 0;  // the wall clock at the recording's first reading
+    bool m_recording = false;     // a reading came since the last end
+    bool m_held = false;
     std::int64_t m_offsetFrom = 1;  // the UTC offset m_offset holds for [from, until)
     std::int64_t m_offsetUntil = 0;
     std::int32_t m_offset = 0;

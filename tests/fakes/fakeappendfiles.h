@@ -46,6 +46,18 @@ public:
         return std::make_unique<File>(*this, file);
     }
 
+    std::error_code read(const std::filesystem::path& file,
+                         const std::function<void(std::string_view)>& onChunk) override {
+        const auto found = files.find(file);
+        if (found == files.end()) {
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+        for (std::size_t at = 0; at < found->second.size(); at += 7) {  // in odd pieces
+            onChunk(std::string_view(found->second).substr(at, 7));
+        }
+        return {};
+    }
+
 private:
     class File final : public AppendFile {
     public:

@@ -10,8 +10,8 @@
 namespace tremolex {
 
 // A steady clock that answers from a script, then keeps giving `now` advanced by `step` per
-// reading; the wall clock reads the latest steady answer plus `wallAhead`, which a test
-// changes to step the wall clock.
+// reading; the wall clock reads the latest steady answer (`now` before the first) plus
+// `wallAhead`, which a test changes to step the wall clock.
 class FakeClock final : public Clock {
 public:
     std::deque<double> script;
@@ -27,13 +27,17 @@ public:
             script.pop_front();
         }
         m_latest = t;
+        m_read = true;
         return t;
     }
-    std::int64_t utcMilliseconds() override { return wallAhead + std::llround(m_latest * 1000); }
+    std::int64_t utcMilliseconds() override {
+        return wallAhead + std::llround((m_read ? m_latest : now) * 1000);
+    }
     std::int32_t utcOffsetMinutes(std::int64_t) override { return offsetMinutes; }
 
 private:
     double m_latest = 0;
+    bool m_read = false;
 };
 
 }  // namespace tremolex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/dialogs.h"
@@ -50,6 +51,17 @@ public:
     void MsgBox(std::string_view text, std::string_view title) override {
         messages.push_back({std::string(text), std::string(title), {}});
     }
+    // Answers Yes while `yes` says so; `during` runs while the question is open.
+    bool askYesNo(std::string_view question, std::string_view title) override {
+        questions.push_back({std::string(question), std::string(title), {}});
+        if (during) {
+            during();
+        }
+        return yes;
+    }
+    bool yes = false;
+    std::function<void()> during;
+    std::vector<Shown> questions;
 
     std::deque<std::string> answers;
     std::vector<Shown> inputs, messages;

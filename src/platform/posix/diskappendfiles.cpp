@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "platform/appendfile.h"
+#include "platform/files.h"
 
 namespace tremolex {
 
@@ -74,6 +75,11 @@ public:
         std::error_code error;
         fs::create_directories(folder, error);
         return error;
+    }
+
+    std::error_code read(const fs::path& file,
+                         const std::function<void(std::string_view)>& onChunk) override {
+        return readFileChunks(file, onChunk);
     }
 
     std::unique_ptr<AppendFile> create(const fs::path& file, std::error_code& error) override {

@@ -21,4 +21,12 @@ void QtDialogs::MsgBox(std::string_view text, std::string_view title) {
     box.exec();
 }
 
+bool QtDialogs::askYesNo(std::string_view question, std::string_view title) {
+    QMessageBox box(QMessageBox::Question, toQString(title), toQString(question),
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace tremolex

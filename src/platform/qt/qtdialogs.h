@@ -15,6 +15,7 @@ public:
     std::string InputBox(std::string_view prompt, std::string_view title,
                          std::string_view defaultText) override;
     void MsgBox(std::string_view text, std::string_view title) override;
+    bool askYesNo(std::string_view question, std::string_view title) override;
 
 private:
     QPointer<QWidget> m_parent;

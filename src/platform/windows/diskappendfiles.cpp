@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/appendfile.h"
+#include "platform/files.h"
 #include "platform/windows/widetext.h"
 #include "platform/windows/win32failure.h"
 #include "platform/windows/win32handle.h"
@@ -83,6 +84,11 @@ public:
         std::error_code error;
         fs::create_directories(folder, error);
         return error;
+    }
+
+    std::error_code read(const fs::path& file,
+                         const std::function<void(std::string_view)>& onChunk) override {
+        return readFileChunks(file, onChunk);
     }
 
     std::unique_ptr<AppendFile> create(const fs::path& file, std::error_code& error) override {

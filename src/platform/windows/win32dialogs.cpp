@@ -151,4 +151,9 @@ void Win32Dialogs::MsgBox(std::string_view text, std::string_view title) {
     MessageBoxW(m_owner, toWide(text).c_str(), toWide(title).c_str(), MB_OK);
 }
 
+bool Win32Dialogs::askYesNo(std::string_view question, std::string_view title) {
+    return MessageBoxW(m_owner, toWide(question).c_str(), toWide(title).c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 }  // namespace tremolex

@@ -16,6 +16,7 @@ public:
     std::string InputBox(std::string_view prompt, std::string_view title,
                          std::string_view defaultText) override;
     void MsgBox(std::string_view text, std::string_view title) override;
+    bool askYesNo(std::string_view question, std::string_view title) override;
 
 private:
     HWND m_owner;
