@@ -6,8 +6,9 @@
 //
 //   program_bench [--seconds S] [--starts N] [RESULTS_FOLDER]
 //
-// RESULTS_FOLDER holds reception.json, chart.json, logfile.json and charge.json, written by the
-// other benchmarks with --benchmark_out; figures whose file is missing are left out.
+// RESULTS_FOLDER holds reception.json, chart.json, logfile.json, recording.json and
+// charge.json, written by the other benchmarks with --benchmark_out; figures whose file is
+// missing are left out.
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -98,6 +99,16 @@ void addLibraryFigures(BenchReport& report, const std::filesystem::path& results
     report.add("load, 100000 samples", load["load_ms"].toDouble(-1), "ms",
                "fread of the same bytes", load["floor_ms"].toDouble(-1),
                load["x_floor"].toDouble(-1), 2);
+    const QJsonObject format =
+        benchmarkEntry(results / "recording.json", "BM_FormatLine/iterations:100");
+    report.add("recording, one line formatted", format["ns_per_line"].toDouble(-1), "ns",
+               "snprintf of the same fields", format["floor_ns_per_line"].toDouble(-1),
+               format["x_floor"].toDouble(-1), 0);
+    const QJsonObject reading =
+        benchmarkEntry(results / "recording.json", "BM_ReadRecording/iterations:5");
+    report.add("recording of 2.6 M lines read, 64 KiB chunks", reading["read_ms"].toDouble(-1),
+               "ms", "memchr for line feeds over the same bytes", reading["floor_ms"].toDouble(-1),
+               reading["x_floor"].toDouble(-1), 0);
     const QJsonObject charge = benchmarkEntry(results / "charge.json", "BM_ChargeDetector");
     report.add("charge detector, 400 readings/s, per reading",
                charge["ns_per_reading"].toDouble(-1), "ns",

@@ -10,7 +10,7 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
     echo "usage: scripts/fuzz.sh [seconds-per-target, at least 1]" >&2
     exit 2
 fi
-targets=(reception numbers logload)
+targets=(reception numbers logload recording)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -77,6 +77,13 @@ TEST(RecordingReader, ReadsASoundRecording) {
         read(lineFeeds),
         (Outcome{true, 5, {}, readings.front(), readings.back(), lineFeeds.size(), readings}));
     EXPECT_EQ(read(kHeaderLine), (Outcome{true, 0, {}, {}, {}, kHeaderLine.size(), {}}));
+
+    // The longest line there is, in pieces, so that the reader holds all of it at once.
+    const RecordedReading longest{-32768, 1'765'000'000'000, 999'999'999'999.999};
+    std::array<char, kRecordingLineCapacity> line{};
+    ASSERT_EQ(formatRecordingLine(longest, -(23 * 60 + 59), line), kRecordingLineCapacity);
+    const std::string longestText = kHeaderLine + std::string(line.data(), line.size());
+    EXPECT_EQ(read(longestText, 1, 3).readings, std::vector{longest});
 }
 
 TEST(RecordingReader, TellsATextWithoutTheHeaderFromARecording) {
