@@ -78,6 +78,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Qt, CommPortContract, PseudoTerminalDevice);
 TEST(QtCommPort, DeviceThatWentAwayIsLookedForOnlyAtItsOwnNumber) {
     mapAllPortsAway();
     const fs::path byId = fs::path(std::getenv("HOME")) / "by-id-own-number";
+    fs::remove_all(byId);
     fs::create_directories(byId);
     PseudoTerminal a, b;
     mapPort(5, a.slavePath());
