@@ -73,4 +73,29 @@ private:
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, CommPortContract, PseudoTerminalDevice);
 
+// A USB device that went away from port 5 is looked for under its by-id name only while
+// port 5 is what is opened: once another number was tried, 5 goes by its number again.
+TEST(QtCommPort, DeviceThatWentAwayIsLookedForOnlyAtItsOwnNumber) {
+    mapAllPortsAway();
+    const fs::path byId = fs::path(std::getenv("HOME")) / "by-id-own-number";
+    fs::remove_all(byId);
+    fs::create_directories(byId);
+    PseudoTerminal a, b;
+    mapPort(5, a.slavePath());
+    fs::create_symlink(a.slavePath(), byId / "usb-Maker_Adapter_123-if00-port0");
+    QtCommPort port(byId);
+    bool lost = false;
+    port.setEvents([] {}, [&] { lost = true; });
+    port.setCommPort(5);
+    ASSERT_TRUE(port.open().ok());
+    a.hangUp();
+    ASSERT_TRUE(waitFor([&] { return lost; }));
+    fs::remove(byId / "usb-Maker_Adapter_123-if00-port0");
+    fs::create_symlink(b.slavePath(), byId / "usb-Maker_Adapter_123-if00-port0");
+    port.setCommPort(6);
+    EXPECT_EQ(port.open().failure, CommPort::Failure::NotFound);
+    port.setCommPort(5);
+    EXPECT_EQ(port.open().failure, CommPort::Failure::NotFound);
+}
+
 }  // namespace tremolex

@@ -1,6 +1,7 @@
 // The receive path as the window wires it (real port on a pseudo-terminal, connection,
 // reception, store), under what a bench throws at it: a device that keeps going away and
-// coming back, one that floods the line without a line feed, and a busy window.
+// coming back, also under another name, one that floods the line without a line feed, and
+// a busy window.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,9 +11,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "app/form1state.h"
@@ -57,7 +61,9 @@ protected:
     FakeLabel label;
     FakeDialogs dialogs;
     FakeTimer retry;  // fired by the test: no waiting out the retry interval
-    QtCommPort comm;
+    // Stands in for /dev/serial/by-id; absent unless a test makes it.
+    const std::filesystem::path byId = std::filesystem::path(std::getenv("HOME")) / "by-id";
+    QtCommPort comm{byId};
     SampleReception reception{state.rxbuffer, state.samples, state.times, clock};
     PortConnection connection = PortConnection(
         {state.portnum, state.baudrate, state.portready, state.apptitle, state.rxbuffer}, comm,
@@ -138,6 +144,94 @@ TEST_F(DeviceFaultsTest, BusyWindowKeepsUpWithTheLineAt115200Baud) {
     EXPECT_LT(mostUnread, 4096u);
     EXPECT_EQ(state.samples.samplecount(), 100000);  // loaded while the text came
 }
+
+// How the device comes back after it went away, and which pseudo-terminal the port then
+// reads: B, C, or none ('-').
+struct Return {
+    const char* name;
+    bool linkedAtOpen;      // the device had a by-id link when the port opened
+    const char* linkAfter;  // the by-id link that leads to B then, "" for none
+    bool numberToC;         // the port number now names C, another device
+    bool userChooses;       // the port is chosen again in the dialog instead of the retry
+    char reads;
+};
+
+void PrintTo(const Return& how, std::ostream* out) {
+    *out << how.name;
+}
+
+constexpr const char* kAdapter = "usb-Maker_Adapter_123-if00-port0";
+
+class DeviceReturnTest : public DeviceFaultsTest, public testing::WithParamInterface<Return> {};
+
+// A USB device found again under another node reads on at the same port number, under the
+// same caption; no other device is taken for it, and without a by-id link the port number
+// alone decides, as it always did. The port first reads the device A at port 2's node.
+TEST_P(DeviceReturnTest, UsbDeviceIsFoundAgainByItsStableNameAndNoOtherIsTaken) {
+    namespace fs = std::filesystem;
+    const Return& how = GetParam();
+    fs::remove_all(byId);  // links of an earlier test may lead to this one's devices
+    fs::create_directories(byId);
+    if (how.linkedAtOpen) {
+        fs::create_symlink(device.slavePath(), byId / kAdapter);
+    }
+    connection.openStoredPort();  // as at the start: the link is there now
+    ASSERT_TRUE(state.portready) << label.toolTip;
+    ASSERT_TRUE(sendAll(device, "100\n"));
+    ASSERT_TRUE(waitFor([&] { return state.samples.samplecount() == 1; }));
+
+    PseudoTerminal b, c;  // made while A lives, so neither has A's node
+    device.hangUp();
+    ASSERT_TRUE(waitFor([&] { return losses == 1; }));
+    fs::remove(byId / kAdapter);  // as udev does for a device unplugged
+    if (*how.linkAfter != '\0') {
+        fs::create_symlink(b.slavePath(), byId / how.linkAfter);
+    }
+    if (how.numberToC) {
+        mapPort(2, c.slavePath());
+    }
+    if (how.userChooses) {
+        dialogs.answers = {"2"};
+        connection.menuport_Click();
+    } else {
+        retry.fire();
+    }
+
+    const bool opened = how.reads != '-';
+    EXPECT_EQ(
+        std::tuple(label.caption, state.portnum, state.portready, comm.isOpen()),
+        std::tuple(opened ? "Serial port 2 ready" : "Serial port 2 error!", 2, opened, opened));
+    if (!opened && how.linkedAtOpen) {
+        // Still looked for: found once its link leads somewhere.
+        EXPECT_TRUE(retry.onTick);
+        fs::create_symlink(b.slavePath(), byId / kAdapter);
+        retry.fire();
+        ASSERT_TRUE(state.portready) << label.toolTip;
+    } else if (!opened) {
+        EXPECT_TRUE(retry.onTick);
+        return;
+    }
+    PseudoTerminal& reader = how.reads == 'C' ? c : b;
+    EXPECT_EQ(label.toolTip, "Serial port 2: " + fs::canonical(reader.slavePath()).string());
+    ASSERT_TRUE(sendAll(reader, "200\n"));
+    ASSERT_TRUE(waitFor([&] { return state.samples.samplecount() == 2; }));
+    EXPECT_THAT(state.samples.samples(), testing::ElementsAre(100, 200));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , DeviceReturnTest,
+    testing::Values(
+        Return{"UnderAnotherNode", true, kAdapter, false, false, 'B'},
+        Return{"UnderAnotherNodeWithAnotherDeviceAtTheNumber", true, kAdapter, true, false, 'B'},
+        Return{"AnotherAdapter", true, "usb-Other_Adapter_456-if00-port0", false, false, '-'},
+        Return{"AnotherAdapterAndAnotherDeviceAtTheNumber", true,
+               "usb-Other_Adapter_456-if00-port0", true, false, '-'},
+        Return{"LinkGone", true, "", false, false, '-'},
+        Return{"LinkGoneAndAnotherDeviceAtTheNumber", true, "", true, false, '-'},
+        Return{"UserChoosesThePortAgain", true, "", true, true, 'C'},
+        Return{"NoStableNameAtOpen", false, kAdapter, true, false, 'C'},
+        Return{"NoStableNameAtOpenAndNothingAtTheNumber", false, kAdapter, false, false, '-'}),
+    [](const testing::TestParamInfo<Return>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tremolex

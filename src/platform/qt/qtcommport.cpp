@@ -2,8 +2,6 @@
 
 #include <QSocketNotifier>
 
-#include "platform/posix/portdevice.h"
-
 namespace tremolex {
 
 namespace {
@@ -54,14 +52,34 @@ void QtCommPort::setEvents(std::function<void()> onComm, std::function<void()> o
     m_onLost = std::move(onLost);
 }
 
+PortDevice QtCommPort::deviceToOpen() const {
+    PortDevice byNumber = portDevice(m_portNumber);
+    if (!m_lost) {
+        return byNumber;
+    }
+    if (std::filesystem::path node = m_identity.deviceNamed(m_lost->name); !node.empty()) {
+        return {std::move(node), true};
+    }
+    // Not back yet. Whatever is at the number's node now is another device (or this one
+    // before udev has linked it, which the next try finds): joined to this capture, its
+    // readings would be taken for this cell's.
+    if (!byNumber.present) {
+        return byNumber;
+    }
+    return {m_identity.link(m_lost->name), false};
+}
+
 CommPort::OpenResult QtCommPort::open() {
-    close();
+    shut();
     m_reader.received().clear();
+    if (m_lost && m_lost->port != m_portNumber) {
+        m_lost.reset();
+    }
     if (m_portNumber < 1 || m_portNumber > CommPort::kHighestPort || !m_settings) {
         return outcome(Failure::Refused, {});
     }
 
-    const PortDevice resolved = portDevice(m_portNumber);
+    const PortDevice resolved = deviceToOpen();
     const std::string device = resolved.path.string();
     if (!resolved.present) {
         return outcome(Failure::NotFound, device);
@@ -106,10 +124,20 @@ CommPort::OpenResult QtCommPort::open() {
         notifier->setEnabled(false);
     }
     m_reader.start(static_cast<int>(m_port.handle()));
+    m_lost.reset();
+    if (std::string name = m_identity.nameOf(device); !name.empty()) {
+        m_open = KnownDevice{m_portNumber, std::move(name)};
+    }
     return outcome(Failure::None, device);
 }
 
 void QtCommPort::close() {
+    m_lost.reset();
+    shut();
+}
+
+void QtCommPort::shut() {
+    m_open.reset();
     m_reader.stop();
     if (m_port.isOpen()) {
         m_port.close();
@@ -134,7 +162,10 @@ void QtCommPort::deviceGone() {
     if (!m_reader.received().empty()) {
         comm();
     }
-    close();
+    if (m_open) {
+        m_lost = m_open;
+    }
+    shut();
     if (m_onLost) {
         m_onLost();
     }

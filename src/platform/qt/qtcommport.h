@@ -2,12 +2,15 @@
 
 #include <QSerialPort>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/commport.h"
 #include "platform/linesettings.h"
+#include "platform/posix/deviceidentity.h"
+#include "platform/posix/portdevice.h"
 #include "platform/qt/terminalreader.h"
 
 namespace tremolex {
@@ -26,12 +29,21 @@ namespace tremolex {
 // the next opening; an opening starts with nothing waiting, so text of two devices (or
 // of two sessions of one device) is never joined.
 //
+// A USB device can come back under another node after it went away (/dev/ttyUSB1 for
+// /dev/ttyUSB0). When the device that went away had a stable name (DeviceIdentity), the
+// next openings of the same port number open that device under whatever node it has now,
+// and no other: until it is back they fail as not found. Opening another number, close(),
+// or an opening that succeeds ends this; a device without a stable name is simply opened
+// by its number again.
+//
 // QSerialPort opens, sets up and locks the device, and a TerminalReader reads its descriptor in
 // batches instead of QSerialPort, which would wake the thread for every few bytes: `onComm` then
 // runs at most about 20 times a second on a busy line, and a silent line costs nothing.
 class QtCommPort final : public CommPort {
 public:
-    QtCommPort() = default;
+    // `byIdFolder` holds the links that give USB devices their stable names.
+    explicit QtCommPort(std::filesystem::path byIdFolder = DeviceIdentity::kByIdFolder)
+        : m_identity(std::move(byIdFolder)) {}
     ~QtCommPort() override = default;
     QtCommPort(const QtCommPort&) = delete;
     QtCommPort& operator=(const QtCommPort&) = delete;
@@ -40,6 +52,7 @@ public:
     void setSettings(std::string_view settings) override;
 
     OpenResult open() override;
+    // Also forgets a device that went away: the next opening goes by the number alone.
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
 
@@ -48,6 +61,16 @@ public:
     void setEvents(std::function<void()> onComm, std::function<void()> onLost) override;
 
 private:
+    // A device with a stable name, opened as port `port`.
+    struct KnownDevice {
+        std::int32_t port = 0;
+        std::string name;
+    };
+
+    // What the number stands for now, or the device that went away from it.
+    PortDevice deviceToOpen() const;
+    // Stops reading and closes the port; a device that went away stays remembered.
+    void shut();
     void comm();
     // Hands over what came before the device went away, closes the port and tells.
     void deviceGone();
@@ -58,6 +81,9 @@ private:
     std::function<void()> m_onComm;
     std::function<void()> m_onLost;
     std::string m_input;  // what input() returns; keeps its capacity between calls
+    DeviceIdentity m_identity;
+    std::optional<KnownDevice> m_open;  // the open device, when it has a stable name
+    std::optional<KnownDevice> m_lost;  // the device that went away, when it had one
     // After m_port, so that it stops watching the descriptor before the port closes it.
     TerminalReader m_reader{[this] { comm(); }, [this] { deviceGone(); }};
 };
