@@ -45,7 +45,7 @@ RecordingRecovery::RecordingRecovery(Fields fields, Services services)
 
 bool RecordingRecovery::offer() {
     using settingnames::kOpenRecording;
-    const std::string stored = m_services.settings.regread(kOpenRecording, "");
+    const std::string stored = m_services.settings.lookup(kOpenRecording).value_or("");
     const fs::path name(std::u8string(stored.begin(), stored.end()));
     if (!plainName(name)) {
         return false;

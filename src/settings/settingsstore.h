@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ public:
     // The stored text of `name`; when it cannot be read (absent, too long, the key
     // missing or unreadable), `fallback` is stored under `name` and returned.
     std::string regread(std::string_view name, std::string_view fallback) const;
+
+    // The stored text of `name`, or nothing when it cannot be read; unlike regread, nothing
+    // is stored then.
+    std::optional<std::string> lookup(std::string_view name) const;
 
     // Stores `value` under `name`, replacing earlier data.
     void regwrite(std::string_view name, std::string_view value) const;
