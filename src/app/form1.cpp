@@ -58,6 +58,9 @@ Form1::Form1(Window& window, Form1Services services)
             }
             m_charge->storeReplaced();
             m_chart->storeReplaced();
+            if (m_state.samples.samplecount() > 0 && m_state.samples.time(1).known()) {
+                m_charge->analyseStore();  // a recording, with times
+            }
         });
     m_charge = std::make_unique<ChargeMonitor>(
         ChargeMonitor::Fields{m_state.samples, m_state.fullscale, m_state.portready},

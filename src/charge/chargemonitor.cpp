@@ -65,7 +65,18 @@ std::optional<Chart::Peak> ChargeMonitor::peak() const {
     return Chart::Peak{end->peakIndex, end->peakCount};
 }
 
-void ChargeMonitor::showEnd() {
+void ChargeMonitor::analyseStore() {
+    const SampleStore& samples = m_fields.samples;
+    for (std::int32_t i = 1; i <= samples.samplecount(); ++i) {
+        const ReadingTime time = samples.time(i);
+        if (time.known()) {
+            m_detector.add(samples.sample(i), i, time.chargeSeconds);
+        }
+    }
+    showEnd(false);
+}
+
+void ChargeMonitor::showEnd(bool notify) {
     const std::optional<ChargeDetector::End>& end = m_detector.end();
     m_endShown = end.has_value();
     if (!end) {
@@ -75,7 +86,7 @@ void ChargeMonitor::showEnd() {
     const auto volts = static_cast<float>(countVolts(end->peakCount, m_fields.fullscale));
     const Caption text = endOfChargeCaption(volts, end->peakSeconds, m_decimalSeparator);
     m_services.notices.show(Notice::EndOfCharge, text.view());
-    if (m_services.notifier != nullptr) {
+    if (notify && m_services.notifier != nullptr) {
         m_services.notifier->notify(m_title, text.view());
     }
 }

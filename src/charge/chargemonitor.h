@@ -18,7 +18,8 @@ namespace tremolex {
 
 // Watches the charge as readings are stored: finds its end, says so once on the desktop and
 // in the notice strip, notices readings that stopped coming while the port is open, and
-// keeps the machine awake while readings come. Loaded logs are never analysed.
+// keeps the machine awake while readings come. Loaded logs of counts alone are never
+// analysed; loaded recordings are.
 class ChargeMonitor final : public SampleObserver {
 public:
     // The window's run-time fields it reads.
@@ -46,6 +47,9 @@ public:
     void portLost();
     // A load replaced the store: everything starts over, with no notice.
     void storeReplaced();
+    // The readings of a loaded recording, with their times, are looked at as if they came
+    // now: its end shows in the strip and on the chart, not on the desktop.
+    void analyseStore();
     // The window closes.
     void Form_Unload() { release(); }
 
@@ -53,7 +57,7 @@ public:
     std::optional<Chart::Peak> peak() const;
 
 private:
-    void showEnd();
+    void showEnd(bool notify = true);
     void showStall(std::optional<double> seconds);
     void release();
 

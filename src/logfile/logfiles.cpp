@@ -1,9 +1,12 @@
 #include "logfile/logfiles.h"
 
 #include <algorithm>
+#include <array>
 
 #include "logfile/logformat.h"
 #include "platform/files.h"
+#include "recording/recordingformat.h"
+#include "recording/recordingreader.h"
 #include "settings/numtext.h"
 #include "settings/settingnames.h"
 
@@ -60,13 +63,54 @@ std::string LogFiles::chooseFile(Purpose purpose) {
     return path;
 }
 
+// The store as a recording, with the times of its readings; nothing when some have none.
+std::optional<std::string> LogFiles::recordingText() {
+    const SampleStore& samples = m_fields.samples;
+    std::string text(kRecordingHeader);
+    text += "\r\n";
+    text.reserve(text.size() + static_cast<std::size_t>(samples.samplecount()) * 48);
+    std::int64_t minute = -1;
+    std::int32_t offset = 0;
+    for (std::int32_t i = 1; i <= samples.samplecount(); ++i) {
+        const ReadingTime time = samples.time(i);
+        if (!time.known()) {
+            return std::nullopt;
+        }
+        // Time zones change their offset on whole minutes at most.
+        if (time.utcMilliseconds / 60'000 != minute) {
+            minute = time.utcMilliseconds / 60'000;
+            offset = m_clock.utcOffsetMinutes(time.utcMilliseconds);
+        }
+        std::array<char, kRecordingLineCapacity> line{};
+        const std::size_t size = formatRecordingLine(
+            {samples.sample(i), time.utcMilliseconds, time.chargeSeconds}, offset, line);
+        if (size == 0) {
+            return std::nullopt;
+        }
+        text.append(line.data(), size);
+    }
+    return text;
+}
+
 void LogFiles::menusave_Click() {
     const std::string path = chooseFile(Purpose::Save);
     if (path.empty()) {
         return;
     }
-    if (const std::error_code error =
-            writeFileAtomically(pathOf(path), formatLog(m_fields.samples.samples()))) {
+    std::optional<std::string> content;
+    if (m_dialog.FilterIndex() == kRecordingType) {
+        if (!(content = recordingText())) {
+            m_dialogs.MsgBox(
+                "The graph holds readings without times (from a LOG file), so it "
+                "cannot be saved as a recording. Nothing was saved; save it as a "
+                "LOG file instead.",
+                m_fields.apptitle);
+            return;
+        }
+    } else {
+        content = formatLog(m_fields.samples.samples());
+    }
+    if (const std::error_code error = writeFileAtomically(pathOf(path), *content)) {
         m_dialogs.MsgBox("The graph could not be saved to " + path + ": " + error.message() +
                              ". The file was not changed.",
                          m_fields.apptitle);
@@ -79,14 +123,22 @@ void LogFiles::menuload_Click() {
         return;
     }
     LogReader reader(static_cast<std::size_t>(SampleStore::kCapacity));
-    if (const std::error_code error =
-            readFileChunks(pathOf(path), [&](std::string_view chunk) { reader.feed(chunk); })) {
+    RecordingReader recording(static_cast<std::size_t>(SampleStore::kCapacity));
+    if (const std::error_code error = readFileChunks(pathOf(path), [&](std::string_view chunk) {
+            reader.feed(chunk);
+            recording.feed(chunk);
+        })) {
         m_dialogs.MsgBox("The graph could not be loaded from " + path + ": " + error.message() +
                              ". The graph shown was not changed.",
                          m_fields.apptitle);
         return;
     }
     reader.finish();
+    recording.finish();
+    if (recording.hasHeader()) {
+        loadRecording(path, recording);
+        return;
+    }
     if (reader.overlongLine() > 0) {
         std::string message = "The graph could not be loaded from ";
         message += path;
@@ -124,6 +176,41 @@ void LogFiles::menuload_Click() {
         notice += notice.empty() ? "" : "\n";
         lines(notice, reader.linesClamped());
         notice += " held numbers outside -32768..32767; they were set to the nearer limit.";
+    }
+    if (!notice.empty()) {
+        m_dialogs.MsgBox(notice, m_fields.apptitle);
+    }
+}
+
+// A recording, known by its header whatever its name: its readings with their times, the
+// last ones when the store has no room for all.
+void LogFiles::loadRecording(const std::string& path, RecordingReader& recording) {
+    const auto last = recording.lastReading();
+    if (!last) {
+        m_dialogs.MsgBox("The graph could not be loaded from " + path +
+                             ": the recording holds no reading. The graph shown was not changed.",
+                         m_fields.apptitle);
+        return;
+    }
+    m_fields.samples.clear();
+    for (const RecordedReading& reading : recording.takeReadings()) {
+        m_fields.samples.append(reading.count, {reading.utcMilliseconds, reading.chargeSeconds});
+    }
+    const double now = m_clock.steadySeconds();
+    m_fields.times = {now - last->chargeSeconds, now};
+    m_storeReplaced();
+
+    std::string notice;
+    const std::int64_t earlier = recording.soundLines() - m_fields.samples.samplecount();
+    if (earlier > 0) {
+        notice = "Only the last " + numtext(m_fields.samples.samplecount()) + " readings of " +
+                 path + " were loaded; " + numtext(earlier) + " earlier ones were left out.";
+    }
+    if (const std::int64_t damaged = recording.leftOut().total(); damaged > 0) {
+        notice += notice.empty() ? "" : "\n";
+        notice += numtext(damaged);
+        notice += damaged == 1 ? " damaged line of " : " damaged lines of ";
+        notice += path + " were left out.";
     }
     if (!notice.empty()) {
         m_dialogs.MsgBox(notice, m_fields.apptitle);

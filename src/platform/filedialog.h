@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,9 @@ public:
     // existing file is chosen to be replaced.
     virtual void ShowSave() = 0;
     virtual std::string FileName() const = 0;
+    // The file type chosen at the last showing: 1 log files, 2 recordings (CSV with times),
+    // 3 all files.
+    virtual std::size_t FilterIndex() const = 0;
 };
 
 }  // namespace tremolex

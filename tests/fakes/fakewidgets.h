@@ -75,7 +75,9 @@ public:
     void ShowOpen() override { show(false); }
     void ShowSave() override { show(true); }
     std::string FileName() const override { return m_fileName; }
+    std::size_t FilterIndex() const override { return filterIndex; }
 
+    std::size_t filterIndex = 1;
     std::deque<std::string> answers;
     std::vector<std::string> openedIn;
     std::vector<bool> forSave;

@@ -212,5 +212,42 @@ TEST(FolderOf, IsThePathUpToItsLastSeparator) {
     }
 }
 
+// A graph saved as a recording (the dialog's second type) holds its readings with their
+// times and loads back whole, times and charge time included, whatever its name; damage is
+// left out and told. A graph without times is not saved as one.
+TEST_F(LogFilesTest, RecordingsSaveAndLoadWithTheirTimes) {
+    const std::int64_t start = 1'796'720'405'000;  // 2026-12-08 09:00:05 UTC
+    for (int i = 0; i < 3; ++i) {
+        samples.append(static_cast<std::int16_t>(600 + i), {start + 1500 * i, 0.1 + 1.5 * i});
+    }
+    const fs::path file = folder / "charge.txt";
+    fileDialog.filterIndex = LogFiles::kRecordingType;
+    save(file);
+    EXPECT_EQ(contentOf(file),
+              "Local time,Charge time (s),Count,Volts\r\n"
+              "2026-12-08T10:00:05.000+01:00,0.100,600,1.4663\r\n"
+              "2026-12-08T10:00:06.500+01:00,1.600,601,1.4687\r\n"
+              "2026-12-08T10:00:08.000+01:00,3.100,602,1.4712\r\n");
+    std::ofstream(file, std::ios::app) << "garbage\n2026-12-08T10:00:09";
+    const SampleStore saved = samples;
+    samples.clear();
+    samples.append(7);
+    clock.now = 1000;
+    load(file);
+    EXPECT_EQ(held(), (std::vector<std::int16_t>{600, 601, 602}));
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_EQ(samples.time(i), saved.time(i)) << i;
+    }
+    EXPECT_NEAR(times.lasttime - times.starttime, 3.1, 1e-9);
+    EXPECT_EQ(grids, 1);
+    EXPECT_EQ(message(), "2 damaged lines of " + file.string() + " were left out.");
+
+    samples.append(9);  // from a log, without a time
+    dialogs = {};
+    save(file);
+    EXPECT_NE(message().find("cannot be saved as a recording"), std::string::npos);
+    EXPECT_EQ(held().size(), 4U);
+}
+
 }  // namespace
 }  // namespace tremolex

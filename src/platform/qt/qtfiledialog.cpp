@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace tremolex {
 
@@ -20,7 +21,10 @@ void QtFileDialog::show(QFileDialog::AcceptMode mode) {
     QFileDialog dialog(m_parent, QStringLiteral("Select Graph LOG File"),
                        startFolder(QString::fromStdString(m_initDir), mode));
     // "*" lists every name here; a Windows dialog would say "*.*".
-    dialog.setNameFilters({QStringLiteral("LOG files (*.log)"), QStringLiteral("All files (*)")});
+    const QStringList filters = {QStringLiteral("LOG files (*.log)"),
+                                 QStringLiteral("Recordings with times (*.csv)"),
+                                 QStringLiteral("All files (*)")};
+    dialog.setNameFilters(filters);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
@@ -30,6 +34,9 @@ void QtFileDialog::show(QFileDialog::AcceptMode mode) {
     m_fileName.clear();
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         m_fileName = dialog.selectedFiles().constFirst().toStdString();
+        m_filterIndex = static_cast<std::size_t>(
+                            std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()))) +
+                        1;
     }
 }
 

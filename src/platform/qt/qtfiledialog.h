@@ -9,8 +9,8 @@
 
 namespace tremolex {
 
-// The graph log file dialog: titled "Select Graph LOG File", offering log files and all
-// files, adding no extension to a typed name. With a desktop's platform theme it is the
+// The graph log file dialog: titled "Select Graph LOG File", offering log files, recordings
+// and all files, adding no extension to a typed name. With a desktop's platform theme it is the
 // desktop's own dialog.
 class QtFileDialog final : public FileDialog {
 public:
@@ -21,6 +21,7 @@ public:
     void ShowOpen() override { show(QFileDialog::AcceptOpen); }
     void ShowSave() override { show(QFileDialog::AcceptSave); }
     std::string FileName() const override { return m_fileName; }
+    std::size_t FilterIndex() const override { return m_filterIndex; }
 
     // The folder a dialog opens in: `folder`, unless it does not exist or, for saving, cannot
     // be written (the program's folder once installed); then the user's documents folder,
@@ -33,6 +34,7 @@ private:
     QPointer<QWidget> m_parent;
     std::string m_initDir;
     std::string m_fileName;
+    std::size_t m_filterIndex = 1;
 };
 
 }  // namespace tremolex

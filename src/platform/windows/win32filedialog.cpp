@@ -51,7 +51,9 @@ std::wstring Win32FileDialog::startFolder(const std::wstring& folder, bool savin
 }
 
 void Win32FileDialog::show(bool saving) {
-    static constexpr wchar_t kFilter[] = L"LOG files (*.log)\0*.log\0All files (*.*)\0*.*\0";
+    static constexpr wchar_t kFilter[] =
+        L"LOG files (*.log)\0*.log\0Recordings with times (*.csv)\0*.csv\0"
+        L"All files (*.*)\0*.*\0";
     static constexpr wchar_t kTitle[] = L"Select Graph LOG File";
     const std::wstring folder = startFolder(toWide(m_initDir), saving);
     std::vector<wchar_t> file(32768, L'\0');  // the longest path the system takes
@@ -75,6 +77,7 @@ void Win32FileDialog::show(bool saving) {
     const BOOL chosen = saving ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     if (chosen != 0) {
         m_fileName = toUtf8(file.data());
+        m_filterIndex = dialog.nFilterIndex;
     }
 }
 

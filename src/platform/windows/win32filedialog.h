@@ -20,6 +20,7 @@ public:
     void ShowOpen() override { show(false); }
     void ShowSave() override { show(true); }
     std::string FileName() const override { return m_fileName; }
+    std::size_t FilterIndex() const override { return m_filterIndex; }
 
     // The folder a dialog opens in (UTF-16): `folder`, unless it does not exist or, for
     // saving, cannot be written (the program's folder once installed); then the user's
@@ -32,6 +33,7 @@ private:
     HWND m_owner;
     std::string m_initDir;
     std::string m_fileName;
+    std::size_t m_filterIndex = 1;
 };
 
 }  // namespace tremolex
