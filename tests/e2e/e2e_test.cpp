@@ -25,6 +25,9 @@ struct LinuxProgram : RealProgram {
         mapPort(5, device.slavePath());
     }
     std::string port() const { return "5"; }
+    fs::path recordings() const {
+        return fs::path(std::getenv("HOME")) / "Documents" / "Tremolex recordings";
+    }
     // The settings file's "Name=Value" lines but its comments; the program writes nothing
     // it would escape.
     std::map<std::string, std::string> settings() const {

@@ -8,8 +8,10 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "realprogram.h"
@@ -32,8 +34,8 @@ using namespace std::chrono_literals;
 // if they can be read; path(file), a file's name as the program knows it; choose(program,
 // window, menu, file), which types `file` into the file dialog `menu` opens and gives the
 // question that came ("" when it closed, nothing when it never answered); answer(program,
-// question, replace), which declined also cancels the dialog; and kNoModes, why files have
-// no Unix modes there (or nullptr).
+// question, replace), which declined also cancels the dialog; recordings(), the folder of
+// its recordings; and kNoModes, why files have no Unix modes there (or nullptr).
 template <typename Program>
 class Scenario : public testing::Test {
 protected:
@@ -211,9 +213,135 @@ TYPED_TEST_P(Scenario, SavedGraphReplacesOnlyWhenToldAndLoadsBack) {
     EXPECT_EQ(p.settings()["Last Path"], p.path(logs.string() + "/"));
 }
 
+// The counts of a recording's whole lines (a torn last one is no line), and whether their
+// charge times never go back.
+inline std::vector<int> recordedCounts(const std::string& text, bool* ordered = nullptr) {
+    std::vector<int> counts;
+    double last = -1;
+    bool inOrder = true;
+    for (std::size_t at = text.find("\r\n"), end; at != std::string::npos; at = end) {
+        at += 2;
+        if ((end = text.find("\r\n", at)) == std::string::npos) {
+            break;
+        }
+        const std::string line = text.substr(at, end - at);
+        const std::size_t comma = line.find(',');
+        const double seconds = std::stod(line.substr(comma + 1));
+        inOrder = inOrder && seconds >= last;
+        last = seconds;
+        counts.push_back(std::stoi(line.substr(line.find(',', comma + 1) + 1)));
+    }
+    if (ordered != nullptr) {
+        *ordered = inOrder;
+    }
+    return counts;
+}
+
+// Killed at any moment, or with its file cut as a power cut leaves it, the program loses at
+// most the readings of its last second: all others are in the recording once, in order. The
+// next start offers to continue it; Yes goes on in the same file, and the store holds it all.
+TYPED_TEST_P(Scenario, KilledAtAnyMomentLosesAtMostItsLastSecondAndGoesOn) {
+    namespace fs = std::filesystem;
+    using Clock = std::chrono::steady_clock;
+    auto& p = this->p;
+    std::mt19937 random(20261208);
+    std::vector<int> kept;  // what the recording must hold, in order
+    int next = 0;           // the next reading's number; its count is 10 + number % 1000
+    const auto recordings = [&] {
+        std::vector<fs::path> files;
+        if (fs::is_directory(p.recordings())) {
+            for (const auto& entry : fs::directory_iterator(p.recordings())) {
+                files.push_back(entry.path());
+            }
+        }
+        return files;
+    };
+    std::unique_ptr<ChildProcess> program;
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        program = p.start();
+        if (round > 0) {  // the question, answered Yes (its default button)
+            const std::string question = p.windowNamed(this->kDialog);
+            ASSERT_FALSE(question.empty());
+            p.desktop.keys(question, {"Return"});
+        }
+        ASSERT_FALSE(p.windowNamed(this->kTitle).empty());
+        ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
+        const std::size_t before = kept.size();
+        std::vector<std::pair<Clock::time_point, int>> sent;
+        const auto kill = Clock::now() + std::chrono::milliseconds(1500 + random() % 2000);
+        while (Clock::now() < kill) {
+            std::string batch;
+            for (int i = 0; i < 5; ++i, ++next) {
+                batch += std::to_string(10 + next % 1000) + "\n";
+            }
+            p.device.write(batch);
+            sent.emplace_back(Clock::now(), next);
+            std::this_thread::sleep_for(20ms);
+        }
+        program->signal(SIGKILL);
+        program->wait();
+        const std::vector<fs::path> files = recordings();
+        ASSERT_EQ(files.size(), 1U);  // every round goes on in the first round's file
+        bool ordered = false;
+        const std::string text = contentOf(files[0]);
+        const std::vector<int> counts = recordedCounts(text, &ordered);
+        EXPECT_TRUE(ordered);
+        ASSERT_GE(counts.size(), before);
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), counts.begin()));
+        const int first = next - static_cast<int>(sent.size()) * 5;
+        // Sent more than a second before the kill, with a fifth of one for a tick that comes
+        // late on a loaded machine.
+        int due = first;
+        for (const auto& [at, upTo] : sent) {
+            due = at < kill - 1200ms ? upTo : due;
+        }
+        // The new readings run on one by one, from any the device still held for the last
+        // round's program (the line keeps what nobody read) through all those due.
+        if (due > first) {
+            ASSERT_GT(counts.size(), before);
+            const int back = (first - (counts[before] - 10) + 1000) % 1000;  // leftovers
+            EXPECT_GE(static_cast<int>(counts.size() - before) - back, due - first);
+        }
+        for (std::size_t i = before + 1; i < counts.size(); ++i) {
+            ASSERT_EQ((counts[i] - counts[i - 1] + 1000) % 1000, 1) << i;
+        }
+        kept = counts;
+        if (round % 2 == 1) {  // a power cut: the disk kept the file up to some byte
+            const std::size_t header = text.find("\r\n") + 2;
+            const std::size_t cut = header + random() % (text.size() - header + 1);
+            fs::resize_file(files[0], cut);
+            kept = recordedCounts(text.substr(0, cut));
+        }
+    }
+    program = p.start();
+    p.desktop.keys(p.windowNamed(this->kDialog), {"Return"});
+    const std::string window = p.windowNamed(this->kTitle);
+    ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
+    p.device.write("2000\n2001\n");  // after any the line still held
+    std::vector<int> counts;
+    ASSERT_TRUE(eventually([&] {
+        counts = recordedCounts(contentOf(recordings()[0]));
+        return counts.size() >= 2 && counts.back() == 2001;
+    }));
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), counts.begin()));
+    kept = counts;
+    const fs::path saved = fs::path(std::getenv("HOME")) / "store.log";
+    EXPECT_EQ(p.choose(*program, window, {"alt+f", "Return"}, saved.string()), "");
+    std::string log;
+    for (const int count : kept) {
+        log += std::to_string(count) + "\r\n";
+    }
+    EXPECT_TRUE(eventually([&] { return contentOf(saved) == log; }));
+    p.desktop.keys(window, {"alt+F4"});
+    EXPECT_EQ(program->wait(), 0);
+    EXPECT_EQ(p.settings()["Open Recording"], "");  // ended as it should: no question next time
+}
+
 REGISTER_TYPED_TEST_SUITE_P(Scenario, FirstStartDrawsReadingsRunsOnceAndPicksTheDeviceUpAgain,
                             RangeAndPortDialogsThenARestartKeepsTheRange,
                             WindowComesBackWhereItWasLeft,
-                            SavedGraphReplacesOnlyWhenToldAndLoadsBack);
+                            SavedGraphReplacesOnlyWhenToldAndLoadsBack,
+                            KilledAtAnyMomentLosesAtMostItsLastSecondAndGoesOn);
 
 }  // namespace tremolex

@@ -58,6 +58,18 @@ struct WineProgram : RealProgram {
         linkDevice();
     }
     std::string port() const { return "2"; }
+    // In the prefix's Documents, which Wine may link to the one in home.
+    fs::path recordings() const {
+        const fs::path home = fs::path(std::getenv("HOME")) / "Documents" / "Tremolex recordings";
+        std::error_code error;
+        for (const auto& user : fs::directory_iterator(m_prefix / "drive_c" / "users", error)) {
+            const fs::path folder = user.path() / "Documents" / "Tremolex recordings";
+            if (fs::is_directory(folder)) {
+                return folder;
+            }
+        }
+        return home;
+    }
     // In lower case.
     std::string folder() const { return path(kProgram.parent_path().string() + "/"); }
     void linkDevice() const {
