@@ -211,6 +211,8 @@ void Form1::Timer1_Timer() {
 void Form1::Form_Unload() {
     if (m_recorder) {
         m_recorder->end();
+        // Readings that still come before the program ends begin no recording of their own.
+        m_reception.setObservers({m_charge.get(), nullptr});
     }
     m_charge->Form_Unload();
     m_placement.store();

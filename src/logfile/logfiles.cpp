@@ -203,8 +203,12 @@ void LogFiles::loadRecording(const std::string& path, RecordingReader& recording
     std::string notice;
     const std::int64_t earlier = recording.soundLines() - m_fields.samples.samplecount();
     if (earlier > 0) {
-        notice = "Only the last " + numtext(m_fields.samples.samplecount()) + " readings of " +
-                 path + " were loaded; " + numtext(earlier) + " earlier ones were left out.";
+        for (const std::string& part :
+             {std::string("Only the last "), numtext(m_fields.samples.samplecount()),
+              std::string(" readings of "), path, std::string(" were loaded; "), numtext(earlier),
+              std::string(" earlier ones were left out.")}) {
+            notice += part;  // appending only, as above
+        }
     }
     if (const std::int64_t damaged = recording.leftOut().total(); damaged > 0) {
         notice += notice.empty() ? "" : "\n";

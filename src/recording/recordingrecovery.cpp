@@ -65,14 +65,21 @@ bool RecordingRecovery::offer() {
     }
 
     const RecordedReading first = reader.firstReading().value();
-    std::string question = "The recording \"" + stored + "\" was broken off. It began " +
-                           localMoment(first.utcMilliseconds, m_services.clock) + " and holds " +
-                           numtext(reader.soundLines()) + " readings over " +
-                           duration(last->chargeSeconds) + "; the last came " +
-                           duration(static_cast<double>(nowUtc - last->utcMilliseconds) / 1000) +
-                           " ago.";
+    // Built by appending only: g++ 12 warns falsely about "text" + std::string at -O3.
+    std::string question = "The recording \"";
+    for (const std::string& part :
+         {stored, std::string("\" was broken off. It began "),
+          localMoment(first.utcMilliseconds, m_services.clock), std::string(" and holds "),
+          numtext(reader.soundLines()), std::string(" readings over "),
+          duration(last->chargeSeconds), std::string("; the last came "),
+          duration(static_cast<double>(nowUtc - last->utcMilliseconds) / 1000),
+          std::string(" ago.")}) {
+        question += part;
+    }
     if (reader.leftOut().total() > 0) {
-        question += " " + numtext(reader.leftOut().total()) + " damaged lines in it are left out.";
+        question += ' ';
+        question += numtext(reader.leftOut().total());
+        question += " damaged lines in it are left out.";
     }
     question += "\n\nContinue it?";
     m_services.recorder.hold();

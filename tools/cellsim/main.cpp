@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "options.h"
+#include "recordingwriter.h"
 #include "simulator.h"
 #include "stopsignals.h"
 
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
             std::cout << "none\n";
         }
         return kExitStopped;
+    }
+    if (!parsed.options->recording.empty()) {
+        return writeRecording(*parsed.options, std::cerr);
     }
     StopSignals signals;
     Simulator simulator(*parsed.options, signals, std::cout, std::cerr);

@@ -16,6 +16,7 @@ constexpr int kHighestPort = 255;  // the program reads entries up to com255
 constexpr int kHighestBaud = 4000000;
 constexpr int kHighestBurst = 100000;
 constexpr double kLongestInterval = 86400;
+constexpr double kLongestStart = 86400;
 constexpr double kFastestSpeed = 1e6;
 constexpr double kLongestPause = 3600;
 
@@ -129,6 +130,16 @@ const std::map<std::string_view, ValueReader>& valueOptions() {
                                   [](Options& o, double v) { o.pause = v; })},
         {"--volts", decimalOption(0, kFullScaleVolts, true, "from 0 to 2.5",
                                   [](Options& o, double v) { o.volts = v; })},
+        {"--from", decimalOption(0, kLongestStart, true, "from 0 to 86400",
+                                 [](Options& o, double v) { o.from = v; })},
+        {"--write-recording",
+         [](std::string_view text, Options& options) -> std::optional<std::string> {
+             if (text.empty()) {
+                 return std::string("--write-recording needs a file name");
+             }
+             options.recording = text;
+             return std::nullopt;
+         }},
     };
     return readers;
 }
@@ -211,6 +222,12 @@ ParsedArguments parseArguments(std::span<const std::string_view> arguments) {
                        std::string(ChargeCurve::nameOf(*options.charge)) +
                        ": it brings noise, spikes, contact bounce and pauses of its own");
     }
+    if (options.charge && (options.from > 0 || !options.recording.empty())) {
+        return failure("--from and --write-recording apply only to the plain profiles");
+    }
+    if (!options.recording.empty() && options.from <= 0) {
+        return failure("--write-recording needs --from: the readings before it are written");
+    }
     if (options.charge && options.printEnd && !options.seed) {
         return failure("--print-end needs --seed with " +
                        std::string(ChargeCurve::nameOf(*options.charge)) +
@@ -263,6 +280,12 @@ Device:
                        repeatable runs
   --print-end          print the charge time of the true end (the peak of the noise-free
                        curve) in seconds from the start, or "none", and stop
+  --from S             start S simulated seconds into the profile (not with the simulated
+                       charges)
+  --write-recording F  write the readings of the profile's first --from seconds to F as a
+                       Tremolex recording that ended a moment ago, and stop: a program
+                       that continues it and then reads cellsim --from S goes on with the
+                       same charge
   --count N            stop after N readings
 
 Faults, for testing the program:

@@ -30,6 +30,8 @@ struct Options {
     int burst = 1;
     std::optional<std::uint64_t> disconnectAfter;  // readings between two disconnections
     double pause = 2;                              // seconds the device stays away
+    double from = 0;        // simulated seconds into the profile at the first reading
+    std::string recording;  // write the readings before `from` to this recording, and stop
 };
 
 // The outcome of reading a command line: options, a request for help, or an error

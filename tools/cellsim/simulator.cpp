@@ -167,8 +167,8 @@ int Simulator::loop() {
             }
             pending = m_maker.linesForCount(*slot->count);
         } else {
-            pending =
-                m_maker.lines(m_profile.volts(static_cast<double>(m_index) * m_options.interval));
+            pending = m_maker.lines(m_profile.volts(m_options.from + static_cast<double>(m_index) *
+                                                                         m_options.interval));
             ++m_index;
         }
         m_pacer.sent(now(), pending.size());

@@ -31,11 +31,16 @@ TEST(Options, CommandLinesAreCheckedInFull) {
         "--noise 1e999", "--garbage 1.5", "--profile lipo", "--crlf --no-newline", "--crlf=yes",
         "--pause 1", "--volts 1", "--frobnicate", "nimh",
         // the simulated charges bring their own noise; each seed is another charge
-        "--profile nimh-1c --noise 1", "--profile steady --volts 1", "--profile drift --print-end"};
+        "--profile nimh-1c --noise 1", "--profile steady --volts 1", "--profile drift --print-end",
+        // a recording is of the plain profiles, and of the readings before --from
+        "--profile nimh-1c --from 60", "--write-recording x.csv", "--from 86401"};
     for (const std::string_view commandLine : refused) {
         const ParsedArguments parsed = parse(commandLine);
         EXPECT_TRUE(!parsed.options && !parsed.error.empty()) << commandLine;
     }
+    const ParsedArguments recording = parse("--from 3940 --write-recording a.csv");
+    EXPECT_TRUE(recording.options && recording.options->from == 3940 &&
+                recording.options->recording == "a.csv");
     EXPECT_FALSE(parse("--seed 18446744073709551616").options);
     EXPECT_TRUE(parse("--speed 0 -h").help && parse("--help").help);  // what the user needs
 }
