@@ -247,8 +247,10 @@ struct Phase {
     long peakKiB = -1;  // the highest resident memory during the phase
 };
 
-// Sends readings at `perSecond` (none at 0) for `seconds`; what the program used meanwhile.
-Phase whileSending(RealProgram& real, const ChildProcess& program, double perSecond, double seconds,
+// Sends readings at `perSecond` (none at 0) for `seconds`; what the program used meanwhile,
+// not measured when it ended before the phase did (a dead program uses no CPU and wakes
+// never, which would read as the best figures of all).
+Phase whileSending(RealProgram& real, ChildProcess& program, double perSecond, double seconds,
                    const std::vector<int>& counts) {
     // "5" starts the peak afresh from the memory in use now.
     std::ofstream("/proc/" + std::to_string(program.pid()) + "/clear_refs") << "5";
@@ -272,6 +274,10 @@ Phase whileSending(RealProgram& real, const ChildProcess& program, double perSec
         pending.erase(0, real.device.write(pending));
     }
     const double took = secondsSince(start);
+    if (const auto status = program.wait(0ms)) {
+        std::cerr << "the program ended during the phase, with status " << *status << "\n";
+        return {};
+    }
     return {(cpuSeconds(program.pid()) - cpuBefore) / took * 100,
             static_cast<double>(wakeups(program.pid()) - wokenBefore) / took,
             usage(program.pid()).peakKiB};
