@@ -109,6 +109,35 @@ void addLibraryFigures(BenchReport& report, const std::filesystem::path& results
     report.add("recording of 2.6 M lines read, 64 KiB chunks", reading["read_ms"].toDouble(-1),
                "ms", "memchr for line feeds over the same bytes", reading["floor_ms"].toDouble(-1),
                reading["x_floor"].toDouble(-1), 0);
+    for (const int rate : {10, 400}) {
+        const auto second = [&](int recording) {
+            return benchmarkEntry(
+                results / "recording.json",
+                QStringLiteral("BM_RecordingSecond/per_s:%1/recording:%2/iterations:2000")
+                    .arg(rate)
+                    .arg(recording));
+        };
+        const QJsonObject with = second(1), without = second(0);
+        const std::string figure = "recording, " + std::to_string(rate) + " readings/s, ";
+        report.addCost(figure + "CPU per second", with["cpu_us_per_s"].toDouble(-1), "us",
+                       "the receive path without it", without["cpu_us_per_s"].toDouble(-1), 0);
+        // Sleeps on the disk inside the tick's sync: the recording has no timer of its own.
+        report.add(figure + "wakeups per second", with["wakeups_per_s"].toDouble(-1), "/s",
+                   "the receive path without it", without["wakeups_per_s"].toDouble(-1), -1);
+        report.add(figure + "tick: write + sync, mean", with["tick_ms"].toDouble(-1), "ms",
+                   "longest", with["longest_tick_ms"].toDouble(-1), -1, 2);
+    }
+    const QJsonObject hours =
+        benchmarkEntry(results / "recording.json", "BM_Recording72Hours/iterations:1");
+    const double lines = hours["lines"].toDouble(-1);
+    report.add("recording of 72 h at 10 readings/s, lines read back", lines, "",
+               "readings sent, and the header", 72.0 * 3600 * 10 + 1,
+               lines >= 0 ? lines / (72.0 * 3600 * 10 + 1) : -1, 0);
+    report.addCost("recording of 72 h, peak memory after the store filled",
+                   hours["peak_after_full_mib"].toDouble(-1), "MiB", "until the store filled",
+                   hours["peak_until_full_mib"].toDouble(-1), 2);
+    report.add("recording of 72 h, pushed through with a tick each 10 readings",
+               hours["record_s"].toDouble(-1), "s", "", -1, -1, 2);
     const QJsonObject charge = benchmarkEntry(results / "charge.json", "BM_ChargeDetector");
     report.add("charge detector, 400 readings/s, per reading",
                charge["ns_per_reading"].toDouble(-1), "ns",
@@ -218,8 +247,10 @@ struct Phase {
     long peakKiB = -1;  // the highest resident memory during the phase
 };
 
-// Sends readings at `perSecond` (none at 0) for `seconds`; what the program used meanwhile.
-Phase whileSending(RealProgram& real, const ChildProcess& program, double perSecond, double seconds,
+// Sends readings at `perSecond` (none at 0) for `seconds`; what the program used meanwhile,
+// not measured when it ended before the phase did (a dead program uses no CPU and wakes
+// never, which would read as the best figures of all).
+Phase whileSending(RealProgram& real, ChildProcess& program, double perSecond, double seconds,
                    const std::vector<int>& counts) {
     // "5" starts the peak afresh from the memory in use now.
     std::ofstream("/proc/" + std::to_string(program.pid()) + "/clear_refs") << "5";
@@ -243,6 +274,10 @@ Phase whileSending(RealProgram& real, const ChildProcess& program, double perSec
         pending.erase(0, real.device.write(pending));
     }
     const double took = secondsSince(start);
+    if (const auto status = program.wait(0ms)) {
+        std::cerr << "the program ended during the phase, with status " << *status << "\n";
+        return {};
+    }
     return {(cpuSeconds(program.pid()) - cpuBefore) / took * 100,
             static_cast<double>(wakeups(program.pid()) - wokenBefore) / took,
             usage(program.pid()).peakKiB};

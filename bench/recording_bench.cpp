@@ -1,21 +1,36 @@
 // The recording file: writing one line (as for every reading, up to 400 a second) against
-// snprintf of the same fields, and reading back a recording of 72 hours at 10 readings a
-// second (2.6 million lines) in 64 KiB chunks against finding its line feeds with memchr.
+// snprintf of the same fields; what the recording adds to one second of readings through the
+// receive path, at 10 and 400 readings a second, the window's tick writing and syncing them
+// on the disk; 72 hours at 10 readings a second (2.6 million lines) recorded into a real file
+// with the memory it takes, and read back; and reading such a recording back in 64 KiB chunks
+// against finding its line feeds with memchr.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "allocationcounter.h"
+#include "platform/appendfile.h"
+#include "platform/posix/posixclock.h"
+#include "recording/recorder.h"
 #include "recording/recordingformat.h"
 #include "recording/recordingreader.h"
+#include "serial/samplereception.h"
 #include "state/samplestore.h"
 
 namespace {
@@ -43,6 +58,110 @@ const std::string& recording() {
         return all;
     }();
     return text;
+}
+
+namespace fs = std::filesystem;
+
+// The recorder's notices and settings go nowhere: a window and a settings file are not
+// what is measured, and the recorder writes them only when a file is made or fails.
+class NoLabel final : public Label {
+public:
+    void setCaption(std::string_view) override {}
+    void setBackColor(Color) override {}
+    void setForeColor(Color) override {}
+    void setTop(float) override {}
+    void setToolTip(std::string_view) override {}
+};
+
+class NoKeyStore final : public KeyStore {
+public:
+    bool create() override { return true; }
+    std::unique_ptr<Key> open(Access) override { return nullptr; }
+};
+
+// 72 hours in seconds: the clocks read what they would for the reading set last, one
+// every tenth of a second.
+class SteppedClock final : public Clock {
+public:
+    void setReading(std::int64_t reading) { m_reading = reading; }
+    double steadySeconds() override { return 1000 + static_cast<double>(m_reading) / 10; }
+    std::int64_t utcMilliseconds() override { return kStartUtc + m_reading * 100; }
+    std::int32_t utcOffsetMinutes(std::int64_t) override { return 60; }
+
+private:
+    std::int64_t m_reading = 0;
+};
+
+// A fresh folder in `base`, removed with everything in it at the end.
+class TempFolder {
+public:
+    explicit TempFolder(const fs::path& base) {
+        std::string pattern = (base / "tremolex-recording-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            m_path = pattern;
+        }
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const fs::path& path() const { return m_path; }  // empty when it could not be made
+
+private:
+    fs::path m_path;
+};
+
+// The recorder as the window wires it, into `folder`.
+struct RecordingSetup {
+    explicit RecordingSetup(const fs::path& folder, Clock& clock)
+        : recorder({*files, clock, notices, settings}, folder) {}
+
+    std::unique_ptr<AppendFiles> files = diskAppendFiles();
+    NoLabel label;
+    NoticeStrip notices{label};
+    NoKeyStore keys;
+    SettingsStore settings{keys};
+    Recorder recorder;
+};
+
+std::int64_t threadCpuNanoseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+// Each voluntary context switch is the thread going to sleep (on the disk, here) and being
+// woken again: what program_bench counts as a wakeup.
+long voluntarySwitches() {
+    rusage usage{};
+    ::getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
+// A line of /proc/self/status, in KiB; -1 when not there.
+long statusKiB(std::string_view field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(field) && line.size() > field.size() && line[field.size()] == ':') {
+            return std::atol(line.c_str() + field.size() + 1);
+        }
+    }
+    return -1;
+}
+
+// Starts the peak resident memory (VmHWM) afresh from what is resident now.
+void resetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// One count line as the device sends it.
+std::string_view deviceLine(std::int16_t count, std::array<char, 8>& text) {
+    const auto end = std::to_chars(text.data(), text.data() + text.size() - 1, count).ptr;
+    *end = '\n';
+    return {text.data(), static_cast<std::size_t>(end + 1 - text.data())};
 }
 
 double seconds(auto&& work) {
@@ -97,6 +216,152 @@ void BM_FormatLine(benchmark::State& state) {
     state.counters["allocs_per_line"] = static_cast<double>(allocations) / lines;
 }
 BENCHMARK(BM_FormatLine)->Unit(benchmark::kMillisecond)->Iterations(100);
+
+// One second of readings through the receive path onto a full store (as in the program's
+// long captures), with the recording and without: the lines come as the serial reader hands
+// them over (each on its own at 10 a second, in 20 batches at 400), and the window's
+// 1-second tick then writes and syncs them on the real disk (the temporary folder's). CPU
+// and wakeups of this thread per simulated second; the tick's own wall time is how long it
+// holds the window's thread.
+void BM_RecordingSecond(benchmark::State& state) {
+    const auto perSecond = static_cast<int>(state.range(0));
+    const bool recording = state.range(1) != 0;
+    const int batches = std::min(perSecond, 20);
+    std::vector<std::string> second(static_cast<std::size_t>(batches));
+    std::array<char, 8> text{};
+    for (int i = 0; i < perSecond; ++i) {
+        second[static_cast<std::size_t>(i % batches)] += deviceLine(readingAt(i).count, text);
+    }
+
+    RxBuffer rxbuffer;
+    SampleStore store;
+    ChargeTimes times;
+    PosixClock clock;
+    SampleReception reception(rxbuffer, store, times, clock);
+    while (!store.full()) {
+        reception.receive(second.front());
+    }
+    const TempFolder folder(fs::temp_directory_path());
+    std::optional<RecordingSetup> setup;
+    if (recording) {
+        setup.emplace(folder.path() / "recordings", clock);
+        reception.setObservers({nullptr, &setup->recorder});
+    }
+    const auto tick = [&] {
+        if (setup) {
+            setup->recorder.Timer1_Timer();
+        }
+    };
+    for (const std::string& batch : second) {
+        reception.receive(batch);  // the first second makes the file, not measured
+    }
+    tick();
+
+    double tickSeconds = 0, longestTick = 0;
+    std::int64_t tickCpu = 0;
+    const std::int64_t cpuBefore = threadCpuNanoseconds();
+    const long switchesBefore = voluntarySwitches();
+    for (auto _ : state) {
+        for (const std::string& batch : second) {
+            reception.receive(batch);
+        }
+        const std::int64_t tickCpuBefore = threadCpuNanoseconds();
+        const double took = seconds(tick);
+        tickCpu += threadCpuNanoseconds() - tickCpuBefore;
+        tickSeconds += took;
+        longestTick = std::max(longestTick, took);
+    }
+    const auto ticks = static_cast<double>(state.iterations());
+    const double cpu = static_cast<double>(threadCpuNanoseconds() - cpuBefore) / ticks;
+    const long switches = voluntarySwitches() - switchesBefore;
+    if (setup && (!setup->recorder.working() || setup->recorder.file().empty())) {
+        state.SkipWithError("the recording did not reach the disk");
+    }
+    state.counters["cpu_us_per_s"] = cpu / 1e3;
+    state.counters["wakeups_per_s"] = static_cast<double>(switches) / ticks;
+    state.counters["tick_cpu_us"] = static_cast<double>(tickCpu) / ticks / 1e3;
+    state.counters["tick_ms"] = tickSeconds / ticks * 1e3;
+    state.counters["longest_tick_ms"] = longestTick * 1e3;
+}
+BENCHMARK(BM_RecordingSecond)
+    ->ArgsProduct({{10, 400}, {0, 1}})
+    ->ArgNames({"per_s", "recording"})
+    ->Iterations(2000)
+    ->Unit(benchmark::kMicrosecond);
+
+// Where the 72 hours are written: TMPDIR when set, else the RAM-backed /dev/shm, where a
+// sync is a few microseconds: on a disk the 259200 ticks' syncs alone take minutes (about
+// 0.5 ms each), and what a sync costs there is BM_RecordingSecond's figure.
+fs::path longRecordingBase() {
+    std::error_code error;
+    if (std::getenv("TMPDIR") == nullptr && fs::is_directory("/dev/shm", error)) {
+        return "/dev/shm";
+    }
+    return fs::temp_directory_path();
+}
+
+// 72 hours at 10 readings a second through the receive path and the recorder, a tick every
+// 10 readings, into a real file; the store fills at 100000 and turns the rest away, and the
+// file must still hold every one. Memory is the peak resident set until the store is full
+// and after it, apart: it must not grow with the file. Then the file is read back.
+void BM_Recording72Hours(benchmark::State& state) {
+    for (auto _ : state) {
+        const TempFolder folder(longRecordingBase());
+        RxBuffer rxbuffer;
+        SampleStore store;
+        ChargeTimes times;
+        SteppedClock clock;
+        SampleReception reception(rxbuffer, store, times, clock);
+        RecordingSetup setup(folder.path() / "recordings", clock);
+        reception.setObservers({nullptr, &setup.recorder});
+
+        resetPeakMemory();
+        const long startKiB = statusKiB("VmRSS");
+        long untilFullKiB = -1;
+        std::array<char, 8> text{};
+        const double recordSeconds = seconds([&] {
+            for (std::int64_t i = 0; i < kLines; ++i) {
+                clock.setReading(i);
+                reception.receive(deviceLine(readingAt(i).count, text));
+                if (i % 10 == 9) {
+                    setup.recorder.Timer1_Timer();
+                }
+                if (i + 1 == SampleStore::kCapacity) {
+                    untilFullKiB = statusKiB("VmHWM");
+                    resetPeakMemory();
+                }
+            }
+        });
+        const long afterFullKiB = statusKiB("VmHWM");
+        const fs::path file = setup.recorder.file();
+        const bool working = setup.recorder.working();
+        setup.recorder.end();
+
+        RecordingReader reader(static_cast<std::size_t>(SampleStore::kCapacity));
+        std::error_code error;
+        const double readSeconds = seconds([&] {
+            error = setup.files->read(file, [&](std::string_view chunk) { reader.feed(chunk); });
+            reader.finish();
+        });
+        const RecordedReading expectedLast{readingAt(kLines - 1).count,
+                                           kStartUtc + (kLines - 1) * 100,
+                                           static_cast<double>(kLines - 1) / 10 + 0.1};
+        if (!working || error || !reader.hasHeader() || reader.soundLines() != kLines ||
+            reader.leftOut().total() != 0 || store.rejected() != kLines - SampleStore::kCapacity ||
+            reader.lastReading() != expectedLast) {
+            state.SkipWithError("the recording on disk is not whole");
+        }
+        state.counters["lines"] = static_cast<double>(reader.soundLines()) + 1;  // the header too
+        state.counters["left_out"] = static_cast<double>(reader.leftOut().total());
+        state.counters["megabytes"] = static_cast<double>(fs::file_size(file, error)) / 1e6;
+        state.counters["record_s"] = recordSeconds;
+        state.counters["read_s"] = readSeconds;
+        state.counters["start_rss_mib"] = static_cast<double>(startKiB) / 1024;
+        state.counters["peak_until_full_mib"] = static_cast<double>(untilFullKiB) / 1024;
+        state.counters["peak_after_full_mib"] = static_cast<double>(afterFullKiB) / 1024;
+    }
+}
+BENCHMARK(BM_Recording72Hours)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_ReadRecording(benchmark::State& state) {
     const std::string_view text = recording();

@@ -110,9 +110,14 @@ TEST(RecordingFormat, EveryCountReadsBackWithItsVoltsRounded) {
         const std::string line = formatted(reading, 0);
         const std::int64_t scaled = std::abs(count) * 25000LL;
         const std::int64_t units = (2 * scaled + 1023) / 2046;
-        std::string volts = std::to_string(units % 10000);
-        volts = (count < 0 ? "-" : "") + std::to_string(units / 10000) + "." +
-                std::string(4 - volts.size(), '0') + volts;
+        // Built piece by piece: g++ 12 at -O3 takes `"-" + std::string&&` for an
+        // overlapping copy (-Wrestrict) and fails the release build.
+        const std::string fraction = std::to_string(units % 10000);
+        std::string volts = count < 0 ? "-" : "";
+        volts += std::to_string(units / 10000);
+        volts += '.';
+        volts.append(4 - fraction.size(), '0');
+        volts += fraction;
         ASSERT_EQ(line.substr(line.rfind(',') + 1), volts + "\r\n") << count;
         ASSERT_EQ(parseRecordingLine(line), reading) << count;
     }
