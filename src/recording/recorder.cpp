@@ -55,13 +55,18 @@ void Recorder::sampleArrived(const ArrivedReading& reading, const ChargeTimes&) 
 }
 
 void Recorder::Timer1_Timer() {
-    if (m_pendingSize == 0 || m_held || !write()) {
+    // Lines written when the memory filled between two ticks are synced here too.
+    if (m_held || (m_pendingSize == 0 && !(m_unsynced && m_file))) {
+        return;
+    }
+    if (m_pendingSize > 0 && !write()) {
         return;
     }
     if (const std::error_code error = m_file->sync()) {
         fail(error);
         return;
     }
+    m_unsynced = false;
     if (!m_failure.empty()) {
         m_failure.clear();
         std::string text;
@@ -110,6 +115,7 @@ bool Recorder::write() {
     }
     m_written += m_pendingSize;
     m_pendingSize = 0;
+    m_unsynced = true;
     return true;
 }
 

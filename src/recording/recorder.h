@@ -80,6 +80,7 @@ private:
     std::uintmax_t m_written = 0;  // bytes of whole lines in the file
     std::vector<char> m_pending;   // lines not yet written, kPendingBytes
     std::size_t m_pendingSize = 0;
+    bool m_unsynced = false;      // lines written but not yet synced
     std::int64_t m_left = 0;      // lines that found no room in memory
     std::int64_t m_startUtc = 0;  // the wall clock at the recording's first reading
     bool m_recording = false;     // a reading came since the last end
