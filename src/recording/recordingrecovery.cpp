@@ -106,7 +106,9 @@ bool RecordingRecovery::offer() {
         const ReadingTime time = store.time(i);
         const double steady = m_fields.times.starttime + time.chargeSeconds;
         meanwhile.push_back(
-            {store.sample(i), 0, {time.utcMilliseconds, std::max(steady - start, chargeNow)}});
+            {store.sample(i),
+             0,
+             {time.utcMilliseconds, std::max(steady - start, last->chargeSeconds)}});
     }
     std::vector<RecordedReading> recovered = reader.takeReadings();
     const std::size_t room = static_cast<std::size_t>(SampleStore::kCapacity) - meanwhile.size();

@@ -77,9 +77,10 @@ public:
 
 // Yes: the three readings and the one that came meanwhile, in order, in the store, told to
 // the monitor and in the file, whose torn line is gone; the charge time goes on with the
-// 5 minutes without readings as a gap.
+// 5 minutes without readings as a gap, and the reading keeps the moment it came.
 TEST_F(RecordingRecoveryTest, YesContinuesTheRecordingInItsFile) {
     dialogs.yes = true;
+    clock.step = 10;  // the answer comes 10 s after the reading that came meanwhile
     ASSERT_TRUE(offer());
     ASSERT_EQ(dialogs.questions.size(), 1U);
     EXPECT_EQ(dialogs.questions[0].title, "Tremolex");
