@@ -11,34 +11,16 @@
 #include <vector>
 
 #include "allocationcounter.h"
+#include "benchstubs.h"
 #include "chart/chart.h"
 #include "platform/qt/qtsurface.h"
 
 namespace {
 
 using namespace tremolex;
-
-class NullLabel final : public Label {
-public:
-    void setCaption(std::string_view) override {}
-    void setBackColor(Color) override {}
-    void setForeColor(Color) override {}
-    void setTop(float) override {}
-    void setToolTip(std::string_view) override {}
-};
-class NullDialogs final : public Dialogs {
-public:
-    std::string InputBox(std::string_view, std::string_view, std::string_view) override {
-        return {};
-    }
-    void MsgBox(std::string_view, std::string_view) override {}
-    bool askYesNo(std::string_view, std::string_view) override { return false; }
-};
-class NullKeyStore final : public KeyStore {
-public:
-    bool create() override { return false; }
-    std::unique_ptr<Key> open(Access) override { return nullptr; }
-};
+using tremolex::bench::NullDialogs;
+using tremolex::bench::NullKeyStore;
+using tremolex::bench::NullLabel;
 
 class RecordingSurface final : public Surface {
 public:

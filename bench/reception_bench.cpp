@@ -12,12 +12,14 @@
 #include <string>
 
 #include "allocationcounter.h"
+#include "benchstubs.h"
 #include "platform/posix/posixclock.h"
 #include "serial/samplereception.h"
 
 namespace {
 
 using namespace tremolex;
+using tremolex::bench::countLines;
 
 // About 8 MB of what a charger logger sends: a NiMH charge curve in counts, with noise.
 const std::string& deviceStream() {
@@ -35,16 +37,6 @@ const std::string& deviceStream() {
         return text;
     }();
     return stream;
-}
-
-std::size_t countLines(std::string_view text) {
-    std::size_t lines = 0;
-    while (const void* found = std::memchr(text.data(), '\n', text.size())) {
-        ++lines;
-        text.remove_prefix(static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) +
-                           1);
-    }
-    return lines;
 }
 
 double floorSeconds(std::string_view text) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "allocationcounter.h"
+#include "benchstubs.h"
 #include "platform/appendfile.h"
 #include "platform/posix/posixclock.h"
 #include "recording/recorder.h"
@@ -36,6 +37,7 @@
 namespace {
 
 using namespace tremolex;
+using tremolex::bench::countLines;
 
 constexpr std::int64_t kLines = 72LL * 3600 * 10;
 constexpr std::size_t kChunk = 64 * 1024;  // what readFileChunks hands over
@@ -62,25 +64,6 @@ const std::string& recording() {
 
 namespace fs = std::filesystem;
 
-// The recorder's notices and settings go nowhere: a window and a settings file are not
-// what is measured, and the recorder writes them only when a file is made or fails.
-class NoLabel final : public Label {
-public:
-    void setCaption(std::string_view) override {}
-    void setBackColor(Color) override {}
-    void setForeColor(Color) override {}
-    void setTop(float) override {}
-    void setToolTip(std::string_view) override {}
-};
-
-class NoKeyStore final : public KeyStore {
-public:
-    bool create() override { return true; }
-    std::unique_ptr<Key> open(Access) override { return nullptr; }
-};
-
-// 72 hours in seconds: the clocks read what they would for the reading set last, one
-// every tenth of a second.
 class SteppedClock final : public Clock {
 public:
     void setReading(std::int64_t reading) { m_reading = reading; }
@@ -120,9 +103,9 @@ struct RecordingSetup {
         : recorder({*files, clock, notices, settings}, folder) {}
 
     std::unique_ptr<AppendFiles> files = diskAppendFiles();
-    NoLabel label;
+    bench::NullLabel label;
     NoticeStrip notices{label};
-    NoKeyStore keys;
+    bench::NullKeyStore keys;
     SettingsStore settings{keys};
     Recorder recorder;
 };
@@ -168,16 +151,6 @@ double seconds(auto&& work) {
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::size_t countLines(std::string_view text) {
-    std::size_t lines = 0;
-    while (const void* found = std::memchr(text.data(), '\n', text.size())) {
-        ++lines;
-        text.remove_prefix(static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) +
-                           1);
-    }
-    return lines;
 }
 
 // The same fields through snprintf, the local time's parts taken as already known.

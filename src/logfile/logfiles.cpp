@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "recording/recordingformat.h"
 #include "recording/recordingreader.h"
+#include "recording/utcoffsets.h"
 #include "settings/numtext.h"
 #include "settings/settingnames.h"
 
@@ -69,21 +70,16 @@ std::optional<std::string> LogFiles::recordingText() {
     std::string text(kRecordingHeader);
     text += "\r\n";
     text.reserve(text.size() + static_cast<std::size_t>(samples.samplecount()) * 48);
-    std::int64_t minute = -1;
-    std::int32_t offset = 0;
+    UtcOffsets offsets(m_clock);
     for (std::int32_t i = 1; i <= samples.samplecount(); ++i) {
         const ReadingTime time = samples.time(i);
         if (!time.known()) {
             return std::nullopt;
         }
-        // Time zones change their offset on whole minutes at most.
-        if (time.utcMilliseconds / 60'000 != minute) {
-            minute = time.utcMilliseconds / 60'000;
-            offset = m_clock.utcOffsetMinutes(time.utcMilliseconds);
-        }
         std::array<char, kRecordingLineCapacity> line{};
-        const std::size_t size = formatRecordingLine(
-            {samples.sample(i), time.utcMilliseconds, time.chargeSeconds}, offset, line);
+        const std::size_t size =
+            formatRecordingLine({samples.sample(i), time.utcMilliseconds, time.chargeSeconds},
+                                offsets.at(time.utcMilliseconds), line);
         if (size == 0) {
             return std::nullopt;
         }

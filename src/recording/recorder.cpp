@@ -49,7 +49,7 @@ void Recorder::sampleArrived(const ArrivedReading& reading, const ChargeTimes&) 
     const std::span<char, kRecordingLineCapacity> line(m_pending.data() + m_pendingSize,
                                                        kRecordingLineCapacity);
     const std::size_t written =
-        formatRecordingLine(recorded, offsetAt(reading.time.utcMilliseconds), line);
+        formatRecordingLine(recorded, m_offsets.at(reading.time.utcMilliseconds), line);
     m_pendingSize += written;
     m_left += written == 0 ? 1 : 0;  // a clock beyond the year 9999
 }
@@ -157,7 +157,7 @@ bool Recorder::create() {
         fail(error);
         return false;
     }
-    const std::int32_t offset = offsetAt(m_startUtc);
+    const std::int32_t offset = m_offsets.at(m_startUtc);
     for (int number = 1; number <= kNamesTried && !m_file; ++number) {
         m_path =
             m_folder / recordingFileName(
@@ -184,17 +184,6 @@ void Recorder::fail(std::error_code error) {
         m_failure = text;
         m_services.notices.show(NoticeStrip::Notice::NotRecording, m_failure);
     }
-}
-
-// Time zones change their offset on whole minutes at most.
-std::int32_t Recorder::offsetAt(std::int64_t utcMilliseconds) {
-    if (utcMilliseconds < m_offsetFrom || utcMilliseconds >= m_offsetUntil) {
-        m_offsetFrom =
-            utcMilliseconds - ((utcMilliseconds % kMsPerMinute) + kMsPerMinute) % kMsPerMinute;
-        m_offsetUntil = m_offsetFrom + kMsPerMinute;
-        m_offset = m_services.clock.utcOffsetMinutes(utcMilliseconds);
-    }
-    return m_offset;
 }
 
 }  // namespace tremolex

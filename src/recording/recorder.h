@@ -10,6 +10,7 @@
 #include "chart/noticestrip.h"
 #include "platform/appendfile.h"
 #include "platform/clock.h"
+#include "recording/utcoffsets.h"
 #include "serial/sampleobserver.h"
 #include "settings/settingsstore.h"
 
@@ -71,7 +72,6 @@ private:
     bool create();
     bool write();
     void fail(std::error_code error);
-    std::int32_t offsetAt(std::int64_t utcMilliseconds);
 
     Services m_services;
     std::filesystem::path m_folder;
@@ -85,9 +85,7 @@ private:
     std::int64_t m_startUtc = 0;  // the wall clock at the recording's first reading
     bool m_recording = false;     // a reading came since the last end
     bool m_held = false;
-    std::int64_t m_offsetFrom = 1;  // the UTC offset m_offset holds for [from, until)
-    std::int64_t m_offsetUntil = 0;
-    std::int32_t m_offset = 0;
+    UtcOffsets m_offsets{m_services.clock};
     std::string m_failure;  // what the strip says while the disk fails
 };
 

@@ -21,6 +21,7 @@
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
 #include "fuzzcheck.h"
+#include "fuzzpieces.h"
 #include "logfile/logfiles.h"
 #include "logfile/logformat.h"
 #include "settings/textnum.h"
@@ -50,20 +51,10 @@ Expected expectedOf(std::string_view text) {
     return expected;
 }
 
-// Reads the text with room for `room` counts, whole or in pieces of 0..4 bytes (sizes
-// taken from the contents in turn, never two empty ones in a row).
+// Reads the text with room for `room` counts, whole or in pieces (feedInPieces).
 void checkReader(std::string_view text, const Expected& expected, std::size_t room, bool inPieces) {
     LogReader reader(room);
-    std::string_view rest = text;
-    bool lastEmpty = false;
-    for (std::size_t turn = 0; !rest.empty(); ++turn) {
-        std::size_t length =
-            inPieces ? static_cast<unsigned char>(text[turn % text.size()]) % 5 : rest.size();
-        length = std::min(lastEmpty ? std::max<std::size_t>(length, 1) : length, rest.size());
-        lastEmpty = length == 0;
-        reader.feed(std::string(rest.substr(0, length)));  // reading past it is caught
-        rest.remove_prefix(length);
-    }
+    feedInPieces(text, inPieces, [&reader](const std::string& piece) { reader.feed(piece); });
     reader.finish();
 
     FUZZ_CHECK(reader.overlongLine() == expected.overlongLine);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fuzzcheck.h"
+#include "fuzzpieces.h"
 #include "recording/recordingformat.h"
 #include "recording/recordingreader.h"
 
@@ -82,16 +83,7 @@ Expected expectedOf(std::string_view text) {
 
 void checkReader(std::string_view text, const Expected& expected, std::size_t room, bool inPieces) {
     RecordingReader reader(room);
-    std::string_view rest = text;
-    bool lastEmpty = false;
-    for (std::size_t turn = 0; !rest.empty(); ++turn) {
-        std::size_t length =
-            inPieces ? static_cast<unsigned char>(text[turn % text.size()]) % 5 : rest.size();
-        length = std::min(lastEmpty ? std::max<std::size_t>(length, 1) : length, rest.size());
-        lastEmpty = length == 0;
-        reader.feed(std::string(rest.substr(0, length)));  // reading past it is caught
-        rest.remove_prefix(length);
-    }
+    feedInPieces(text, inPieces, [&reader](const std::string& piece) { reader.feed(piece); });
     reader.finish();
 
     FUZZ_CHECK(reader.hasHeader() == expected.hasHeader);

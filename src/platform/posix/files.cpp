@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "platform/appendfile.h"
+
 namespace tremolex {
 
 namespace {
@@ -53,7 +55,7 @@ int createTemporary(const std::filesystem::path& file, std::string& name) {
     return -1;
 }
 
-// Makes the rename itself durable.
+// Makes a rename, or a new name, itself durable.
 void syncDirectory(const std::filesystem::path& directory) {
     const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -62,7 +64,90 @@ void syncDirectory(const std::filesystem::path& directory) {
     }
 }
 
+// The recording's file: appended to, synced on request, and checked to be still there.
+class DiskAppendFile final : public AppendFile {
+public:
+    DiskAppendFile(int fd, std::filesystem::path path) : m_fd(fd), m_path(std::move(path)) {}
+    ~DiskAppendFile() override { ::close(m_fd); }
+    DiskAppendFile(const DiskAppendFile&) = delete;
+    DiskAppendFile& operator=(const DiskAppendFile&) = delete;
+
+    std::error_code append(std::string_view text) override { return writeAll(m_fd, text); }
+
+    std::error_code sync() override {
+        if (::fdatasync(m_fd) != 0) {
+            return lastError();
+        }
+        struct stat open {};
+        struct stat named {};
+        if (::fstat(m_fd, &open) != 0) {
+            return lastError();
+        }
+        if (::stat(m_path.c_str(), &named) != 0) {
+            return lastError();  // deleted, or its folder gone with the disk
+        }
+        if (open.st_ino != named.st_ino || open.st_dev != named.st_dev) {
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        }
+        return {};
+    }
+
+private:
+    int m_fd;
+    std::filesystem::path m_path;
+};
+
+class DiskAppendFiles final : public AppendFiles {
+public:
+    std::error_code makeFolder(const std::filesystem::path& folder) override {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        return error;
+    }
+
+    std::error_code read(const std::filesystem::path& file,
+                         const std::function<void(std::string_view)>& onChunk) override {
+        return readFileChunks(file, onChunk);
+    }
+
+    std::unique_ptr<AppendFile> create(const std::filesystem::path& file,
+                                       std::error_code& error) override {
+        const int fd =
+            ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            error = lastError();
+            return nullptr;
+        }
+        syncDirectory(file.parent_path());
+        error.clear();
+        return std::make_unique<DiskAppendFile>(fd, file);
+    }
+
+    std::unique_ptr<AppendFile> reopen(const std::filesystem::path& file, std::uintmax_t keep,
+                                       std::error_code& error) override {
+        const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) {
+            error = lastError();
+            return nullptr;
+        }
+        struct stat held {};
+        if (::fstat(fd, &held) == 0 && static_cast<std::uintmax_t>(held.st_size) < keep) {
+            errno = EINVAL;  // it shrank since it was read: cutting would add zeros
+        } else if (::ftruncate(fd, static_cast<off_t>(keep)) == 0) {
+            error.clear();
+            return std::make_unique<DiskAppendFile>(fd, file);
+        }
+        error = lastError();
+        ::close(fd);
+        return nullptr;
+    }
+};
+
 }  // namespace
+
+std::unique_ptr<AppendFiles> diskAppendFiles() {
+    return std::make_unique<DiskAppendFiles>();
+}
 
 std::error_code writeFileAtomically(const std::filesystem::path& target, std::string_view content) {
     std::error_code error;
