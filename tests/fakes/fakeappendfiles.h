@@ -52,9 +52,7 @@ public:
         if (found == files.end()) {
             return std::make_error_code(std::errc::no_such_file_or_directory);
         }
-        for (std::size_t at = 0; at < found->second.size(); at += 7) {  // in odd pieces
-            onChunk(std::string_view(found->second).substr(at, 7));
-        }
+        onChunk(found->second);
         return {};
     }
 

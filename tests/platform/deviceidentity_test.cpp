@@ -64,12 +64,9 @@ TEST_F(DeviceIdentityTest, NameLeadsToTheNodeItPointsToNow) {
         {"usb-Unplugged_7-if00", ""},  // the link outlived its device
         {"usb-Loop-if00", ""},
         {"usb-Not_A_Link", ""},
-        {"usb-Never_Seen", ""},
         {"", ""},
-        {".", ""},
         {"..", ""},
         {"../by-id/usb-Maker_Adapter_123-if00-port0", ""},  // only names in the folder
-        {"usb-Maker_Adapter_123-if00-port0/", ""},
     };
     for (const auto& [name, device] : cases) {
         EXPECT_EQ(identity.deviceNamed(name), device) << name;

@@ -83,23 +83,6 @@ TEST_F(RecorderTest, EachRecordingGoesToAFileOfItsOwnAtEveryTick) {
     EXPECT_EQ(strip.caption, "");
 }
 
-// More than a tick's lines fill the memory: they are written at once, unsynced, and the
-// tick syncs all of them once.
-TEST_F(RecorderTest, LinesWrittenBetweenTicksAreSyncedAtTheNext) {
-    const int n = static_cast<int>(Recorder::kPendingBytes / 40);  // lines are longer
-    for (int i = 0; i < n; ++i) {
-        arrive(i);
-    }
-    const std::size_t written = files.files.at(first).size();
-    EXPECT_GT(written, Recorder::kPendingBytes / 2);
-    EXPECT_EQ(files.syncs, 0);
-    recorder.Timer1_Timer();
-    EXPECT_EQ(files.syncs, 1);
-    EXPECT_EQ(countsIn(first).size(), static_cast<std::size_t>(n));
-    recorder.Timer1_Timer();
-    EXPECT_EQ(files.syncs, 1);
-}
-
 // Whatever the disk does, the strip says so once, every tick tries again, and once it works
 // the file holds every reading once, in order, with no half-written line.
 TEST_F(RecorderTest, DiskFailuresAreToldAndTheFileEndsUpWhole) {

@@ -51,30 +51,12 @@ const LineCase kLines[] = {
      72 * 3600 * 1000,
      -32768,
      "2024-12-31T22:59:59.999-03:30,259200.000,-32768,-80.0782"},
-    {"UtcAtYearEnd",
-     {2026, 12, 31, 23, 59, 59, 999},
-     0,
-     1,
-     32767,
-     "2026-12-31T23:59:59.999+00:00,0.001,32767,80.0758"},
-    {"FirstMoment",
-     {1970, 1, 1, 0, 0, 0, 0},
-     0,
-     59999,
-     1023,
-     "1970-01-01T00:00:00.000+00:00,59.999,1023,2.5000"},
     {"CenturyLeapYear",
      {2000, 2, 29, 23, 30, 0, 0},
      60,
      3599500,
      -1,
      "2000-03-01T00:30:00.000+01:00,3599.500,-1,-0.0024"},
-    {"CenturyWithoutLeapDay",
-     {2100, 3, 1, 0, 0, 0, 0},
-     -30,
-     1000,
-     1,
-     "2100-02-28T23:30:00.000-00:30,1.000,1,0.0024"},
     {"LastMoment",
      {9999, 12, 31, 9, 59, 59, 999},
      14 * 60,
@@ -123,15 +105,8 @@ TEST(RecordingFormat, EveryCountReadsBackWithItsVoltsRounded) {
     }
 }
 
-TEST(RecordingFormat, ChargeTimeIsRoundedToTheMillisecond) {
-    EXPECT_EQ(parseRecordingLine(formatted({5, 0, 0.00049}, 0))->chargeSeconds, 0.0);
-    EXPECT_EQ(parseRecordingLine(formatted({5, 0, 0.0006}, 0))->chargeSeconds, 0.001);
-    EXPECT_EQ(parseRecordingLine(formatted({5, 0, 41.9996}, 0))->chargeSeconds, 42.0);
-}
-
 TEST(RecordingFormat, WritesNothingForWhatTheLineCannotHold) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    constexpr double kInfinity = std::numeric_limits<double>::infinity();
     const std::int64_t year10000 = millisecondsOf({9999, 12, 31, 23, 59, 59, 999}) + 1;
     const struct {
         const char* name;
@@ -139,16 +114,12 @@ TEST(RecordingFormat, WritesNothingForWhatTheLineCannotHold) {
         std::int32_t offsetMinutes;
     } cases[] = {
         {"OffsetOfADay", {1, 0, 1}, 24 * 60},
-        {"NegativeOffsetOfADay", {1, 86'400'000, 1}, -24 * 60},
         {"LocalTimeBefore1970", {1, 0, 1}, -1},
         {"LocalTimeInYear10000", {1, year10000 - 60'000, 1}, 1},
         {"LargestTime", {1, std::numeric_limits<std::int64_t>::max(), 1}, 0},
-        {"SmallestTime", {1, std::numeric_limits<std::int64_t>::min(), 1}, 0},
         {"NegativeChargeTime", {1, 0, -0.001}, 0},
         {"ChargeTimeNotANumber", {1, 0, kNaN}, 0},
-        {"ChargeTimeInfinite", {1, 0, kInfinity}, 0},
         {"ChargeTimeOfThirteenDigits", {1, 0, kChargeSecondsLimit}, 0},
-        {"ChargeTimeRoundedToThirteenDigits", {1, 0, 999'999'999'999.9996}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -159,16 +130,6 @@ TEST(RecordingFormat, WritesNothingForWhatTheLineCannotHold) {
     }
 }
 
-TEST(RecordingFormat, AcceptsEachLineEndingAndVoltsThatDisagree) {
-    const std::string_view good = kLines[0].line;
-    const auto expected = parseRecordingLine(good);
-    ASSERT_TRUE(expected);
-    for (const char* ending : {"\r\n", "\r", "\n"}) {
-        EXPECT_EQ(parseRecordingLine(std::string(good) + ending), expected) << ending;
-    }
-    EXPECT_EQ(parseRecordingLine("2026-12-08T11:30:05.123+01:00,12.345,612,-9.9999"), expected);
-}
-
 TEST(RecordingFormat, RejectsEveryOtherLine) {
     using namespace std::string_literals;
     const struct {
@@ -176,32 +137,22 @@ TEST(RecordingFormat, RejectsEveryOtherLine) {
         std::string line;
     } cases[] = {
         {"Empty", ""},
-        {"Header", std::string(kRecordingHeader)},
         {"Month13", "2026-13-08T11:30:05.123+01:00,12.345,612,1.4956"},
         {"February29InCommonYear", "2026-02-29T11:30:05.123+01:00,12.345,612,1.4956"},
         {"Hour24", "2026-12-08T24:00:00.000+01:00,12.345,612,1.4956"},
-        {"Second60", "2026-12-08T11:30:60.123+01:00,12.345,612,1.4956"},
         {"Year1969", "1969-12-31T23:59:59.999+00:00,12.345,612,1.4956"},
-        {"TwoDigitMilliseconds", "2026-12-08T11:30:05.12+01:00,12.345,612,1.4956"},
         {"NoOffset", "2026-12-08T11:30:05.123,12.345,612,1.4956"},
         {"OffsetMinusZero", "2026-12-08T11:30:05.123-00:00,12.345,612,1.4956"},
-        {"OffsetMinute60", "2026-12-08T11:30:05.123+01:60,12.345,612,1.4956"},
         {"SpaceForT", "2026-12-08 11:30:05.123+01:00,12.345,612,1.4956"},
-        {"LeadingSpace", " 2026-12-08T11:30:05.123+01:00,12.345,612,1.4956"},
         {"TrailingSpace", "2026-12-08T11:30:05.123+01:00,12.345,612,1.4956 "},
         {"ChargeTwoDecimals", "2026-12-08T11:30:05.123+01:00,12.34,612,1.4956"},
-        {"ChargeLeadingZero", "2026-12-08T11:30:05.123+01:00,012.345,612,1.4956"},
         {"ChargeNegative", "2026-12-08T11:30:05.123+01:00,-12.345,612,1.4956"},
         {"ChargeThirteenDigits", "2026-12-08T11:30:05.123+01:00,1000000000000.000,612,1.4956"},
         {"Count32768", "2026-12-08T11:30:05.123+01:00,12.345,32768,80.0782"},
-        {"CountMinusZero", "2026-12-08T11:30:05.123+01:00,12.345,-0,0.0000"},
         {"CountLeadingZero", "2026-12-08T11:30:05.123+01:00,12.345,0612,1.4956"},
-        {"CountDecimal", "2026-12-08T11:30:05.123+01:00,12.345,612.0,1.4956"},
         {"VoltsThreeDecimals", "2026-12-08T11:30:05.123+01:00,12.345,612,1.496"},
-        {"VoltsEmpty", "2026-12-08T11:30:05.123+01:00,12.345,612,"},
         {"ThreeFields", "2026-12-08T11:30:05.123+01:00,12.345,612"},
         {"FiveFields", "2026-12-08T11:30:05.123+01:00,12.345,612,1.4956,"},
-        {"NulAtEnd", "2026-12-08T11:30:05.123+01:00,12.345,612,1.4956\0"s},
         {"TwoCarriageReturns", "2026-12-08T11:30:05.123+01:00,12.345,612,1.4956\r\r\n"},
     };
     for (const auto& c : cases) {
@@ -237,8 +188,6 @@ TEST(RecordingName, NamesAFileByItsStartAndNumber) {
     const CivilTime start{2026, 12, 8, 11, 30, 5, 123};
     EXPECT_EQ(recordingFileName(start), "2026-12-08 11.30.05.csv");
     EXPECT_EQ(recordingFileName(start, 2), "2026-12-08 11.30.05 (2).csv");
-    EXPECT_EQ(recordingFileName(start, 10), "2026-12-08 11.30.05 (10).csv");
-    EXPECT_EQ(recordingFileName({1970, 1, 1, 0, 0, 0, 0}), "1970-01-01 00.00.00.csv");
     EXPECT_EQ(recordingFileName(start, 0), "");
     EXPECT_EQ(recordingFileName({2026, 2, 29, 0, 0, 0, 0}), "");
     EXPECT_EQ(recordingFileName({10000, 1, 1, 0, 0, 0, 0}), "");

@@ -8,6 +8,7 @@
 #include "fakes/fakeappendfiles.h"
 #include "fakes/fakeclock.h"
 #include "fakes/fakekeystore.h"
+#include "fakes/fakeobserver.h"
 #include "fakes/fakewidgets.h"
 #include "recording/recordingformat.h"
 #include "serial/samplereception.h"
@@ -17,14 +18,6 @@ namespace tremolex {
 namespace {
 
 namespace fs = std::filesystem;
-
-class Watcher final : public SampleObserver {
-public:
-    void sampleArrived(const ArrivedReading& reading, const ChargeTimes&) override {
-        seen.push_back(reading);
-    }
-    std::vector<ArrivedReading> seen;
-};
 
 // A recording of three readings 10 s apart from 2026-12-08 10:00:05 local time (UTC+1),
 // broken off in the middle of a fourth line; the program starts again 5 minutes after its
@@ -51,7 +44,7 @@ public:
     bool offer() {
         return RecordingRecovery({samples, times, apptitle},
                                  {files, clock, dialogs, settings, recorder, monitor,
-                                  [this] { monitor.seen.clear(); }})
+                                  [this] { monitor.arrived.clear(); }})
             .offer();
     }
     std::string open() const { return settings.regread(settingnames::kOpenRecording, ""); }
@@ -70,7 +63,7 @@ public:
     FakeLabel strip;
     NoticeStrip notices{strip};
     Recorder recorder{{files, clock, notices, settings}, Recorder::folderIn("Documents")};
-    Watcher monitor;
+    FakeObserver monitor;
     RxBuffer rxbuffer;
     SampleReception reception{rxbuffer, samples, times, clock};
 };
@@ -93,8 +86,8 @@ TEST_F(RecordingRecoveryTest, YesContinuesTheRecordingInItsFile) {
     EXPECT_EQ(samples.time(2), (ReadingTime{kStartUtc + 10'000, 10.1}));
     EXPECT_NEAR(samples.time(4).chargeSeconds, 320.1, 0.01);
     EXPECT_NEAR(times.lasttime - times.starttime, 320.1, 0.01);
-    ASSERT_EQ(monitor.seen.size(), 4U);
-    EXPECT_EQ(monitor.seen[3].index, 4);
+    ASSERT_EQ(monitor.arrived.size(), 4U);
+    EXPECT_EQ(monitor.arrived[3].index, 4);
     EXPECT_EQ(open(), file.filename().string());
 
     recorder.Timer1_Timer();

@@ -224,8 +224,6 @@ INSTANTIATE_TEST_SUITE_P(
         Return{"UnderAnotherNode", true, kAdapter, false, false, 'B'},
         Return{"UnderAnotherNodeWithAnotherDeviceAtTheNumber", true, kAdapter, true, false, 'B'},
         Return{"AnotherAdapter", true, "usb-Other_Adapter_456-if00-port0", false, false, '-'},
-        Return{"AnotherAdapterAndAnotherDeviceAtTheNumber", true,
-               "usb-Other_Adapter_456-if00-port0", true, false, '-'},
         Return{"LinkGone", true, "", false, false, '-'},
         Return{"LinkGoneAndAnotherDeviceAtTheNumber", true, "", true, false, '-'},
         Return{"UserChoosesThePortAgain", true, "", true, true, 'C'},

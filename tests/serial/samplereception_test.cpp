@@ -5,17 +5,10 @@
 #include <vector>
 
 #include "fakes/fakeclock.h"
+#include "fakes/fakeobserver.h"
 
 namespace tremolex {
 namespace {
-
-class Recorder final : public SampleObserver {
-public:
-    void sampleArrived(const ArrivedReading& reading, const ChargeTimes&) override {
-        arrived.push_back(reading);
-    }
-    std::vector<ArrivedReading> arrived;
-};
 
 // What is stored is checked by the reception fuzz target; here, the times each reading
 // gets. The charge time follows the steady clock only: the wall clock set back an hour,
@@ -28,7 +21,7 @@ TEST(SampleReception, StampsEachReadingWithBothClocksAndTheWallClockBendsNoCharg
     FakeClock clock;
     clock.now = 1000;
     clock.step = 10;
-    Recorder first, second;
+    FakeObserver first, second;
     SampleReception reception{rxbuffer, store, times, clock};
     reception.setObservers({&first, &second});
     const std::int64_t wall = clock.wallAhead;
