@@ -71,7 +71,7 @@ Form1::Form1(Window& window, Form1Services services)
         m_recorder = std::make_unique<Recorder>(
             Recorder::Services{*m_services.recordingFiles, *m_services.clock, m_chart->notices(),
                                m_settings},
-            Recorder::folderIn(m_services.documentsFolder));
+            Recorder::folderIn(m_services.documentsFolder), m_services.recordingWork);
     }
     m_reception.setObservers({m_charge.get(), m_recorder.get()});
     m_comm->setEvents([this] { MSComm1_OnComm(); },

@@ -38,7 +38,9 @@ struct Form1Services {
     std::unique_ptr<SleepInhibitor> sleepInhibitor;  // null: none
     std::unique_ptr<AppendFiles> recordingFiles;     // null: nothing is recorded to disk
     std::string documentsFolder;                     // UTF-8; the recordings' folder is in it
-    std::string programFolder;                       // where the executable lives
+    // The program's disk work runs on a thread of its own; the tests' at once.
+    Recorder::DiskWork recordingWork = Recorder::DiskWork::Here;
+    std::string programFolder;  // where the executable lives
     std::string decimalSeparator = ".";
 };
 

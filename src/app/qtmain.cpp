@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     services.comm = std::make_unique<QtCommPort>();
     services.clock = std::make_unique<PosixClock>();
     services.recordingFiles = diskAppendFiles();
+    services.recordingWork = Recorder::DiskWork::OnAThreadOfItsOwn;
     services.documentsFolder =
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
     services.programFolder = QCoreApplication::applicationDirPath().toStdString();

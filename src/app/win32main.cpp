@@ -75,6 +75,7 @@ int main() {
             services.notifier = std::make_unique<Win32DesktopNotifier>(window.handle());
             services.sleepInhibitor = std::make_unique<Win32SleepInhibitor>();
             services.recordingFiles = diskAppendFiles();
+            services.recordingWork = Recorder::DiskWork::OnAThreadOfItsOwn;
             services.documentsFolder = documentsFolder();
             services.programFolder = programFolder();
             services.decimalSeparator = decimalSeparator();

@@ -1,8 +1,9 @@
 #include "recording/recorder.h"
 
+#include <cstring>
+
 #include "platform/productname.h"
 #include "recording/recordingformat.h"
-#include "recording/recordingname.h"
 #include "settings/numtext.h"
 #include "settings/settingnames.h"
 
@@ -10,16 +11,15 @@ namespace tremolex {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr std::int64_t kMsPerMinute = 60'000;
-// Names tried beside a taken one ("... (2).csv" on), before giving up for this tick.
-constexpr int kNamesTried = 100;
-
-}  // namespace
-
-Recorder::Recorder(Services services, fs::path folder)
-    : m_services(services), m_folder(std::move(folder)), m_pending(kPendingBytes) {}
+Recorder::Recorder(Services services, fs::path folder, DiskWork work)
+    : m_services(services),
+      m_folder(std::move(folder)),
+      m_disk(services.files, m_folder, kPendingBytes),
+      m_pending(kPendingBytes) {
+    if (work == DiskWork::OnAThreadOfItsOwn) {
+        m_thread = std::make_unique<JobThread>([this] { m_disk.flush(); });
+    }
+}
 
 fs::path Recorder::folderIn(std::string_view documents) {
     const std::u8string name(documents.begin(), documents.end());
@@ -34,13 +34,17 @@ Recorder::~Recorder() {
 
 void Recorder::sampleArrived(const ArrivedReading& reading, const ChargeTimes&) {
     if (!m_recording) {
-        m_recording = true;
-        m_startUtc = reading.time.utcMilliseconds;
+        m_recording = true;  // nothing is flushing between recordings
+        m_disk.begin(reading.time.utcMilliseconds, m_offsets.at(reading.time.utcMilliseconds));
+    }
+    if (m_flushing) {
+        flushing();  // a file just made is named in the settings without waiting for a tick
     }
     const RecordedReading recorded{reading.count, reading.time.utcMilliseconds,
                                    reading.time.chargeSeconds};
-    if (m_pendingSize + kRecordingLineCapacity > m_pending.size() && m_failure.empty() && !m_held) {
-        write();  // more than a tick's worth; a failing disk waits for the tick
+    if (m_pendingSize + kRecordingLineCapacity > m_pending.size() && !flushing() &&
+        m_failure.empty() && !m_held) {
+        flush();  // more than a tick's worth; a failing disk waits for the tick
     }
     if (m_pendingSize + kRecordingLineCapacity > m_pending.size()) {
         ++m_left;
@@ -55,18 +59,90 @@ void Recorder::sampleArrived(const ArrivedReading& reading, const ChargeTimes&) 
 }
 
 void Recorder::Timer1_Timer() {
-    // Lines written when the memory filled between two ticks are synced here too.
-    if (m_held || (m_pendingSize == 0 && !(m_unsynced && m_file))) {
+    if (flushing() || m_held || (m_pendingSize == 0 && !m_disk.due())) {
         return;
     }
-    if (m_pendingSize > 0 && !write()) {
+    flush();
+}
+
+void Recorder::resume(fs::path file, std::uintmax_t soundBytes, std::int64_t startUtc) {
+    settle();
+    m_disk.begin(startUtc, m_offsets.at(startUtc));
+    m_disk.resume(file, soundBytes);
+    m_path = std::move(file);
+    m_pendingSize = 0;
+    m_left = 0;
+    m_recording = true;
+}
+
+void Recorder::end() {
+    m_held = false;
+    settle();
+    // Until all is out, or the disk fails once more: lines may wait behind others.
+    while (m_pendingSize > 0 || m_disk.due()) {
+        flush();
+        settle();
+        if (!m_failure.empty()) {
+            break;
+        }
+    }
+    if (m_disk.open()) {
+        m_services.settings.regwrite(settingnames::kOpenRecording, "");
+    }
+    m_disk.close();
+    m_path.clear();
+    m_pendingSize = 0;  // a failing disk's: they belong to no later recording
+    m_recording = false;
+    m_left = 0;
+    m_failure.clear();
+    m_services.notices.show(NoticeStrip::Notice::NotRecording, "");
+}
+
+// Hands the disk the lines waiting, as many as it has room for, and has them written and
+// synced, on the disk's thread when there is one.
+void Recorder::flush() {
+    const std::size_t taken = m_disk.take({m_pending.data(), m_pendingSize});
+    std::memmove(m_pending.data(), m_pending.data() + taken, m_pendingSize - taken);
+    m_pendingSize -= taken;
+    m_flushing = true;
+    if (m_thread) {
+        m_thread->run();
+    } else {
+        m_disk.flush();
+    }
+    flushing();
+}
+
+// Takes in the outcome of a flush that has finished; whether one still runs.
+bool Recorder::flushing() {
+    if (m_flushing && !(m_thread && m_thread->busy())) {
+        m_flushing = false;
+        collect();
+    }
+    return m_flushing;
+}
+
+void Recorder::settle() {
+    if (m_thread) {
+        m_thread->wait();
+    }
+    flushing();
+}
+
+void Recorder::collect() {
+    if (m_disk.made()) {
+        m_path = m_disk.path();
+        m_services.settings.regwrite(settingnames::kOpenRecording, m_path.filename().string());
+    }
+    if (const std::error_code error = m_disk.error()) {
+        std::string text = "Not recording to disk: ";
+        text += error.message();
+        if (text != m_failure) {
+            m_failure = text;
+            m_services.notices.show(NoticeStrip::Notice::NotRecording, m_failure);
+        }
         return;
     }
-    if (const std::error_code error = m_file->sync()) {
-        fail(error);
-        return;
-    }
-    m_unsynced = false;
     if (!m_failure.empty()) {
         m_failure.clear();
         std::string text;
@@ -76,113 +152,6 @@ void Recorder::Timer1_Timer() {
             text += " not recorded to disk";
         }
         m_services.notices.show(NoticeStrip::Notice::NotRecording, text);
-    }
-}
-
-void Recorder::resume(fs::path file, std::uintmax_t soundBytes, std::int64_t startUtc) {
-    m_file.reset();
-    m_path = std::move(file);
-    m_written = soundBytes;
-    m_pendingSize = 0;
-    m_left = 0;
-    m_recording = true;
-    m_startUtc = startUtc;
-}
-
-void Recorder::end() {
-    m_held = false;
-    Timer1_Timer();
-    if (m_file) {
-        m_services.settings.regwrite(settingnames::kOpenRecording, "");
-    }
-    m_file.reset();
-    m_path.clear();
-    m_written = 0;
-    m_recording = false;
-    m_left = 0;
-    m_failure.clear();
-    m_services.notices.show(NoticeStrip::Notice::NotRecording, "");
-}
-
-// Writes the lines waiting, when the disk lets it.
-bool Recorder::write() {
-    if (!open()) {
-        return false;
-    }
-    if (const std::error_code error = m_file->append({m_pending.data(), m_pendingSize})) {
-        fail(error);
-        return false;
-    }
-    m_written += m_pendingSize;
-    m_pendingSize = 0;
-    m_unsynced = true;
-    return true;
-}
-
-// The recording's file, made or opened again after a failure.
-bool Recorder::open() {
-    if (m_file) {
-        return true;
-    }
-    std::error_code error;
-    if (!m_path.empty()) {
-        // After a failure: cut away whatever half a line it left, and go on.
-        m_file = m_services.files.reopen(m_path, m_written, error);
-        if (!m_file && error != std::errc::no_such_file_or_directory) {
-            fail(error);
-            return false;
-        }
-    }
-    if (!m_file && !create()) {
-        return false;
-    }
-    if (m_written == 0) {
-        std::string header(kRecordingHeader);
-        header += "\r\n";
-        if ((error = m_file->append(header))) {
-            fail(error);
-            return false;
-        }
-        m_written = header.size();
-    }
-    return true;
-}
-
-// A new file for the recording, named after its start; a file deleted under the recording
-// is made again under its name, and the recording goes on in it.
-bool Recorder::create() {
-    m_written = 0;
-    std::error_code error;
-    if ((error = m_services.files.makeFolder(m_folder))) {
-        fail(error);
-        return false;
-    }
-    const std::int32_t offset = m_offsets.at(m_startUtc);
-    for (int number = 1; number <= kNamesTried && !m_file; ++number) {
-        m_path =
-            m_folder / recordingFileName(
-                           civilTimeOf(m_startUtc + std::int64_t{offset} * kMsPerMinute), number);
-        m_file = m_services.files.create(m_path, error);
-        if (!m_file && error != std::errc::file_exists) {
-            break;
-        }
-    }
-    if (!m_file) {
-        m_path.clear();
-        fail(error);
-        return false;
-    }
-    m_services.settings.regwrite(settingnames::kOpenRecording, m_path.filename().string());
-    return true;
-}
-
-void Recorder::fail(std::error_code error) {
-    m_file.reset();
-    std::string text = "Not recording to disk: ";
-    text += error.message();
-    if (text != m_failure) {
-        m_failure = text;
-        m_services.notices.show(NoticeStrip::Notice::NotRecording, m_failure);
     }
 }
 

@@ -10,6 +10,8 @@
 #include "chart/noticestrip.h"
 #include "platform/appendfile.h"
 #include "platform/clock.h"
+#include "recording/jobthread.h"
+#include "recording/recordingfile.h"
 #include "recording/utcoffsets.h"
 #include "serial/sampleobserver.h"
 #include "settings/settingsstore.h"
@@ -23,9 +25,12 @@ namespace tremolex {
 // the last one ended) and ends at end(); while it runs, the settings name its file, so the
 // next start can tell a recording that was ended from one that was broken off.
 //
+// In the program the disk's work runs on a thread of its own, so a slow or hanging disk
+// never holds up the readings; in tests it runs at once, on the caller's thread.
+//
 // When the disk fails (no folder, no room, the file deleted, the disk pulled), the strip
-// says so once, the lines wait in memory (up to kPendingBytes; beyond, the newest are left
-// out) and every tick tries again, cutting away any half-written line first.
+// says so once, the lines wait in memory (up to kPendingBytes, twice over; beyond, the
+// newest are left out) and every tick tries again, cutting away any half-written line.
 class Recorder final : public SampleObserver {
 public:
     static constexpr std::size_t kPendingBytes = 1 << 20;  // some 40 s at 400 readings a second
@@ -36,8 +41,9 @@ public:
         NoticeStrip& notices;
         const SettingsStore& settings;
     };
+    enum class DiskWork { Here, OnAThreadOfItsOwn };
 
-    Recorder(Services services, std::filesystem::path folder);
+    Recorder(Services services, std::filesystem::path folder, DiskWork work = DiskWork::Here);
     // "Tremolex recordings" in the user's documents folder (UTF-8).
     static std::filesystem::path folderIn(std::string_view documents);
     ~Recorder() override;
@@ -61,6 +67,9 @@ public:
     // charge time.
     void resume(std::filesystem::path file, std::uintmax_t soundBytes, std::int64_t startUtc);
 
+    // Waits for the disk's work in hand: the program never needs to, a measurement does.
+    void settle();
+
     const std::filesystem::path& folder() const { return m_folder; }
     // The file of the recording under way, once it has one; empty before.
     const std::filesystem::path& file() const { return m_path; }
@@ -68,22 +77,21 @@ public:
     bool working() const { return m_failure.empty(); }
 
 private:
-    bool open();
-    bool create();
-    bool write();
-    void fail(std::error_code error);
+    void flush();
+    bool flushing();
+    void collect();
 
     Services m_services;
     std::filesystem::path m_folder;
-    std::filesystem::path m_path;  // the file, once made
-    std::unique_ptr<AppendFile> m_file;
-    std::uintmax_t m_written = 0;  // bytes of whole lines in the file
-    std::vector<char> m_pending;   // lines not yet written, kPendingBytes
+    // The disk's side: while a flush runs, only the flush touches it.
+    RecordingFile m_disk;
+    std::unique_ptr<JobThread> m_thread;  // null: flushes run here
+    bool m_flushing = false;              // a flush whose outcome is not yet collected
+    std::filesystem::path m_path;         // m_disk's file, as last collected
+    std::vector<char> m_pending;          // lines not yet handed to the disk, kPendingBytes
     std::size_t m_pendingSize = 0;
-    bool m_unsynced = false;      // lines written but not yet synced
-    std::int64_t m_left = 0;      // lines that found no room in memory
-    std::int64_t m_startUtc = 0;  // the wall clock at the recording's first reading
-    bool m_recording = false;     // a reading came since the last end
+    std::int64_t m_left = 0;   // lines that found no room in memory
+    bool m_recording = false;  // a reading came since the last end
     bool m_held = false;
     UtcOffsets m_offsets{m_services.clock};
     std::string m_failure;  // what the strip says while the disk fails

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -18,6 +19,7 @@ public:
     std::error_code failFolder, failCreate, failAppend, failSync;
     std::size_t tornBytes = 0;
     int syncs = 0;
+    std::function<void()> onSync;  // called as each sync begins
 
     std::error_code makeFolder(const std::filesystem::path&) override { return failFolder; }
 
@@ -74,6 +76,9 @@ private:
             return {};
         }
         std::error_code sync() override {
+            if (m_owner.onSync) {
+                m_owner.onSync();
+            }
             ++m_owner.syncs;
             if (!m_owner.files.contains(m_path)) {
                 return std::make_error_code(std::errc::no_such_file_or_directory);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
 #include <sstream>
 #include <vector>
 
@@ -145,13 +147,43 @@ TEST_F(RecorderTest, ReadingsBeyondTheMemoryOfAFailingDiskAreTold) {
         }
     }
     files.failFolder = {};
-    recorder.Timer1_Timer();
+    recorder.Timer1_Timer();  // what the disk held
+    recorder.Timer1_Timer();  // what waited behind it
     const std::vector<int> counts = countsIn(first);
     ASSERT_FALSE(counts.empty());
     EXPECT_EQ(counts.front(), 500);
     EXPECT_LT(counts.size(), static_cast<std::size_t>(n));
     const std::size_t left = static_cast<std::size_t>(n) - counts.size();
     EXPECT_EQ(strip.caption, std::to_string(left) + " readings not recorded to disk");
+}
+
+// With the disk's work on a thread of its own, a sync that hangs holds up neither the
+// readings nor the ticks; once it returns, every reading is in the file, in order.
+TEST_F(RecorderTest, AHangingDiskHoldsUpNothing) {
+    std::promise<void> gate;
+    std::atomic<bool> ticked = false, tickedBeforeTheDiskReturned = false;
+    files.onSync = [&, opened = gate.get_future().share()] {
+        opened.wait_for(std::chrono::seconds(20));  // a tick held up here would time out
+        tickedBeforeTheDiskReturned = tickedBeforeTheDiskReturned || ticked;
+    };
+    Recorder threaded{{files, clock, notices, settings},
+                      Recorder::folderIn("Documents"),
+                      Recorder::DiskWork::OnAThreadOfItsOwn};
+    std::vector<int> sent;
+    for (int n = 0; n < 300; ++n) {
+        threaded.sampleArrived({static_cast<std::int16_t>(n), 1, {kStartUtc + n, double(n)}},
+                               times);
+        sent.push_back(n);
+        if (n % 100 == 0) {
+            threaded.Timer1_Timer();
+        }
+    }
+    ticked = true;
+    gate.set_value();
+    threaded.end();
+    EXPECT_TRUE(tickedBeforeTheDiskReturned);
+    EXPECT_EQ(countsIn(first), sent);
+    EXPECT_EQ(open(), "");
 }
 
 }  // namespace
