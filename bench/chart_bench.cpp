@@ -84,7 +84,8 @@ void BM_DrawChart(benchmark::State& state) {
              {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
              labels[7],
              labels[8],
-             labels[9]},
+             labels[9],
+             {}},
             dialogs, settings, ".");
     };
     Chart chart = chartOn(surface);

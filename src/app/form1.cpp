@@ -1,8 +1,12 @@
 #include "app/form1.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "app/apppath.h"
 #include "app/formlayout.h"
 #include "chart/captions.h"
+#include "chart/chartinput.h"
 #include "platform/productname.h"
 #include "recording/recordingrecovery.h"
 #include "settings/settingnames.h"
@@ -20,6 +24,7 @@ constexpr Color kWhite = rgb(255, 255, 255);
 constexpr Color kLightGreen = rgb(192, 255, 192);
 constexpr Color kDarkBlue = rgb(0, 0, 64);
 constexpr Color kLightRed = rgb(255, 192, 192);
+constexpr Color kLightGrey = rgb(192, 192, 192);
 constexpr std::chrono::milliseconds kTimer1Interval{1000};
 constexpr std::string_view kScaleLabelUnset = "xxxxxx";  // until the first showscale
 
@@ -44,7 +49,8 @@ Form1::Form1(Window& window, Form1Services services)
             {m_labs[0], m_labs[1], m_labs[2], m_labs[3], m_labs[4], m_labs[5], m_labs[6]},
             *m_labvalue,
             *m_labtime,
-            *m_labstorefull},
+            *m_labstorefull,
+            timeLabels()},
         *m_dialogs, m_settings, m_services.decimalSeparator);
     m_port = std::make_unique<PortConnection>(
         PortConnection::Fields{m_state.portnum, m_state.baudrate, m_state.portready,
@@ -74,6 +80,10 @@ Form1::Form1(Window& window, Form1Services services)
             Recorder::folderIn(m_services.documentsFolder), m_services.recordingWork);
     }
     m_reception.setObservers({m_charge.get(), m_recorder.get()});
+    m_chart->setClock(*m_services.clock);
+    m_chartInput = std::make_unique<ChartInput>(*m_chart, m_state.samples, m_state.fullscale);
+    m_chartSurface->setPointerEvents(
+        [this](const PointerEvent& event) { m_chartInput->pointer(event); });
     m_comm->setEvents([this] { MSComm1_OnComm(); },
                       [this] {
                           m_port->portLost();
@@ -87,11 +97,13 @@ Form1::Form1(Window& window, Form1Services services)
                         .onMove = [this] { m_placement.followDecorations(); },
                         // restoring from minimised may not change the size
                         .onStateChange = [this] { Form_Resize(); },
-                        .onClose = [this] { Form_Unload(); }});
+                        .onClose = [this] { Form_Unload(); },
+                        .onKey = [this](Key key, bool shift) { m_chartInput->key(key, shift); }});
 }
 
 Form1::~Form1() {
     m_window.setEvents({});
+    m_chartSurface->setPointerEvents({});
     m_comm->setEvents({}, {});
     m_reception.setObservers({});
 }
@@ -140,6 +152,16 @@ void Form1::buildControls() {
     // starts at the left, where it is seen whole.
     m_labstorefull->setAlignment(WindowLabel::Align::Left);
 
+    // Not design controls: the charge time at each vertical grid line, under the chart.
+    for (std::size_t j = 0; j < m_timeLabels.size(); ++j) {
+        WindowLabel& label = newLabel("labgridtime" + std::to_string(j), FormLayout::kChartLeft,
+                                      FormLayout::kChartTop + 6735, 495, 255);
+        label.setForeColor(kLightGrey);
+        label.setBackColor(kBlack);
+        label.setHiddenWhenEmpty(true);
+        m_timeLabels[j] = &label;
+    }
+
     // The design sizes fit a small font only; no caption the program shows is ever cut
     // short, whatever the desktop's font and scale. The scale labels keep their right
     // edges beside the grid lines.
@@ -149,6 +171,9 @@ void Form1::buildControls() {
     m_labtime->fitCaptions(chargeTimeCaptionShapes(), Growth::RightAndDown);
     m_labstorefull->fitCaptions(NoticeStrip::shapes(m_services.decimalSeparator),
                                 Growth::RightAndDown);
+    for (WindowLabel* label : m_timeLabels) {
+        label->fitCaptions(gridTimeShapes(), Growth::RightAndDown);
+    }
     std::vector<std::string> scaleTexts = scaleLabelShapes(m_services.decimalSeparator);
     scaleTexts.emplace_back(kScaleLabelUnset);
     for (WindowLabel* lab : m_labs) {
@@ -169,6 +194,13 @@ void Form1::buildMenus() {
                       {"Shift Scale Down", [this] { m_chart->menuscaledown_Click(); }},
                       {"Change Voltage Range", [this] { m_chart->menurange_Click(); }},
                       {"Change Serial Port Number", [this] { m_port->menuport_Click(); }}});
+    m_window.addMenu("&View", {{"Whole Charge", [this] { m_chartInput->wholeCharge(); }}});
+}
+
+std::array<Label*, 11> Form1::timeLabels() const {
+    std::array<Label*, 11> labels{};
+    std::copy(m_timeLabels.begin(), m_timeLabels.end(), labels.begin());
+    return labels;
 }
 
 bool Form1::Form_Load() {
@@ -240,6 +272,30 @@ void Form1::Form_Resize() {
     const std::array<float, 7> tops = FormLayout::labelTops(twips(place.y), gridstep);
     for (std::size_t k = 0; k < tops.size(); ++k) {
         m_labs[k]->setTop(tops[k]);
+    }
+    placeTimeLabels();
+}
+
+// Each under its grid line, within the window; every second (or fifth) one left out when
+// they would overlap at the chart's width.
+void Form1::placeTimeLabels() {
+    const PixelRect chart = m_chartSurface->bounds();
+    const PixelSize client = m_window.clientSize();
+    const int width = m_timeLabels.front()->bounds().width;
+    const int height = m_timeLabels.front()->bounds().height;
+    const double column = chart.width * 100.0 / 1003;
+    int stride = 1;
+    for (const int each : {2, 5, 10}) {
+        stride = width < column * stride ? stride : each;
+    }
+    m_chart->setTimeLabelStride(stride);
+    const int top = std::max(0, std::min(chart.y + chart.height, client.height - height));
+    for (std::size_t j = 0; j < m_timeLabels.size(); ++j) {
+        const double center = chart.x + (static_cast<double>(j) * 100 + 1) * chart.width / 1003;
+        const int left = std::clamp(static_cast<int>(std::lround(center - width / 2.0)), 0,
+                                    std::max(0, client.width - width));
+        m_timeLabels[j]->setLeft(twips(left));
+        m_timeLabels[j]->setTop(twips(top));
     }
 }
 

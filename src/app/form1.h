@@ -9,6 +9,7 @@
 #include "app/windowplacement.h"
 #include "charge/chargemonitor.h"
 #include "chart/chart.h"
+#include "chart/chartinput.h"
 #include "logfile/logfiles.h"
 #include "platform/appendfile.h"
 #include "platform/clock.h"
@@ -74,6 +75,8 @@ private:
     void Form_Unload();
     void buildControls();
     void buildMenus();
+    void placeTimeLabels();
+    std::array<Label*, 11> timeLabels() const;
     WindowLabel& newLabel(std::string_view name, float left, float top, float width, float height);
     int px(float twips) const { return m_placement.px(twips); }
     float twips(int pixels) const { return m_placement.twips(pixels); }
@@ -90,7 +93,8 @@ private:
     WindowLabel* m_labstatus = nullptr;
     WindowLabel* m_labtime = nullptr;
     WindowLabel* m_labvalue = nullptr;
-    std::array<WindowLabel*, 7> m_labs{};  // lab1 .. lab7
+    std::array<WindowLabel*, 7> m_labs{};         // lab1 .. lab7
+    std::array<WindowLabel*, 11> m_timeLabels{};  // under the vertical grid lines
     WindowLabel* m_labstorefull = nullptr;
     std::unique_ptr<Dialogs> m_dialogs;
     std::unique_ptr<FileDialog> m_fileDialog;
@@ -105,6 +109,7 @@ private:
     std::unique_ptr<LogFiles> m_logFiles;
     std::unique_ptr<ChargeMonitor> m_charge;
     std::unique_ptr<Recorder> m_recorder;  // null without recording files
+    std::unique_ptr<ChartInput> m_chartInput;
 };
 
 }  // namespace tremolex

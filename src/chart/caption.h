@@ -11,7 +11,7 @@ namespace tremolex {
 // hours. Text beyond the capacity is cut off.
 class Caption {
 public:
-    static constexpr std::size_t kCapacity = 64;
+    static constexpr std::size_t kCapacity = 80;
 
     Caption& operator<<(std::string_view text) {
         const std::size_t room = std::min(text.size(), kCapacity - m_size);

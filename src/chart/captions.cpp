@@ -26,6 +26,22 @@ Caption& appendMinutes(Caption& caption, double elapsed) {
                              : std::int64_t{0};
     return caption << seconds / 60 << " min, " << seconds % 60 << " sec";
 }
+
+Caption& appendTwoDigits(Caption& caption, std::int64_t value) {
+    return caption << (value < 10 ? "0" : "") << value;
+}
+
+// Tenths, with the user's separator: "-1.0", "12.5".
+Caption& appendTenths(Caption& caption, double value, std::string_view decimalSeparator) {
+    const std::int64_t tenths = std::llround(value * 10);
+    return caption << (tenths < 0 ? "-" : "") << std::llabs(tenths) / 10 << decimalSeparator
+                   << std::llabs(tenths) % 10;
+}
+
+// The volts as the latest value writes them: the first five characters of numtext.
+Caption& appendVolts(Caption& caption, float volts) {
+    return caption << std::string_view(numtext(volts)).substr(0, 5) << "V";
+}
 }  // namespace
 
 std::string shapeOf(std::string_view text) {
@@ -124,6 +140,69 @@ std::vector<std::string> storeFullCaptionShapes() {
         shapes.push_back(shapeOf(storeFullCaption(99'999'999'999, recorded).view()));
     }
     return shapes;
+}
+
+Caption readingCaption(std::string_view prefix, std::int32_t reading, float volts,
+                       std::int16_t count, const ReadingTime& time, std::int32_t offsetMinutes) {
+    Caption caption;
+    caption << prefix << "#" << reading << " " << valueCaption(volts, count).view();
+    if (!time.known()) {
+        return caption;
+    }
+    caption << " at ";
+    appendMinutes(caption, time.chargeSeconds) << ", ";
+    constexpr std::int64_t kMsPerDay = 86'400'000;
+    const std::int64_t local = time.utcMilliseconds + std::int64_t{offsetMinutes} * 60'000;
+    const std::int64_t second = (local % kMsPerDay + kMsPerDay) % kMsPerDay / 1000;
+    appendTwoDigits(caption, second / 3600) << ":";
+    appendTwoDigits(caption, second / 60 % 60) << ":";
+    return appendTwoDigits(caption, second % 60);
+}
+
+Caption cursorsCaption(float voltsA, float voltsB, const ReadingTime& a, const ReadingTime& b,
+                       std::int32_t readingsApart, std::string_view decimalSeparator) {
+    Caption caption;
+    appendVolts(caption << "A ", voltsA);
+    appendVolts(caption << ", B ", voltsB);
+    const double millivolts = (static_cast<double>(voltsB) - static_cast<double>(voltsA)) * 1000;
+    caption << ": \xCE\x94 " << std::llround(millivolts) << " mV";  // a capital delta
+    if (!a.known() || !b.known()) {
+        return caption << " in " << readingsApart
+                       << (readingsApart == 1 ? " reading" : " readings");
+    }
+    const double seconds = b.chargeSeconds - a.chargeSeconds;
+    appendMinutes(caption << " in ", std::round(std::fabs(seconds)));
+    if (seconds != 0) {
+        appendTenths(caption << " (", millivolts / (seconds / 60), decimalSeparator) << " mV/min)";
+    }
+    return caption;
+}
+
+Caption stretchCaption(std::int32_t first, std::int32_t last, const ReadingTime& firstTime,
+                       const ReadingTime& lastTime) {
+    Caption caption;
+    caption << "Showing ";
+    if (!firstTime.known() || !lastTime.known()) {
+        return caption << "readings " << first << " to " << last;
+    }
+    appendMinutes(caption, firstTime.chargeSeconds) << " to ";
+    return appendMinutes(caption, lastTime.chargeSeconds);
+}
+
+std::vector<std::string> gridTimeShapes() {
+    return {"00:00:00", "000000"};
+}
+
+Caption axisTimeText(double seconds) {
+    const auto whole = static_cast<std::int64_t>(std::fmax(std::floor(seconds), 0));
+    Caption caption;
+    if (whole >= 3600) {
+        caption << whole / 3600 << ":";
+        appendTwoDigits(caption, whole / 60 % 60);
+    } else {
+        caption << whole / 60;
+    }
+    return appendTwoDigits(caption << ":", whole % 60);
 }
 
 }  // namespace tremolex

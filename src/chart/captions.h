@@ -7,6 +7,7 @@
 
 #include "chart/caption.h"
 #include "state/chargetimes.h"
+#include "state/readingtime.h"
 
 namespace tremolex {
 
@@ -37,6 +38,8 @@ std::vector<std::string> scaleLabelShapes(std::string_view decimalSeparator);
 std::vector<std::string> valueCaptionShapes();
 std::vector<std::string> chargeTimeCaptionShapes();
 std::vector<std::string> storeFullCaptionShapes();
+// The times under the chart up to 99 hours, and the reading numbers shown instead.
+std::vector<std::string> gridTimeShapes();
 
 // The shape of a text: its digits written as "0".
 std::string shapeOf(std::string_view text);
@@ -51,5 +54,25 @@ Caption endOfChargeCaption(float peakVolts, double peakSeconds, std::string_view
 // Readings stopped coming: the time since the latest, as the charge time is written
 // ("No readings for 2 min, 10 sec").
 Caption stallCaption(double seconds);
+
+// What the pointer and the measuring cursors read off the chart, in the strip.
+//
+// A reading: its number, its value as the latest value writes it, its charge time and,
+// when it has one, its local clock time ("#1234 1.484V [607] at 62 min, 5 sec, 11:30:05");
+// "A " or "B " before it for a cursor.
+Caption readingCaption(std::string_view prefix, std::int32_t reading, float volts,
+                       std::int16_t count, const ReadingTime& time, std::int32_t offsetMinutes);
+// Two cursors: both values and the change from A to B, in whole millivolts over the time
+// between them and per minute ("A 1.484V, B 1.477V: Δ -7 mV in 6 min, 48 sec
+// (-1.0 mV/min)"); over a number of readings when they have no times.
+Caption cursorsCaption(float voltsA, float voltsB, const ReadingTime& a, const ReadingTime& b,
+                       std::int32_t readingsApart, std::string_view decimalSeparator);
+// A zoomed chart: the charge times of its first and last readings ("Showing 42 min, 10 sec
+// to 67 min, 0 sec"), or their numbers when they have no times.
+Caption stretchCaption(std::int32_t first, std::int32_t last, const ReadingTime& firstTime,
+                       const ReadingTime& lastTime);
+// A charge time under the chart: minutes and seconds ("63:12"), hours from an hour on
+// ("1:03:12").
+Caption axisTimeText(double seconds);
 
 }  // namespace tremolex

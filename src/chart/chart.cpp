@@ -68,7 +68,12 @@ void Chart::resetWindow() {
 }
 
 void Chart::showscale() {
-    const VoltageWindow& w = m_fields.window;
+    if (!m_view.zoomed()) {  // a zoomed chart's labels show its own window
+        writeScale(m_fields.window);
+    }
+}
+
+void Chart::writeScale(const VoltageWindow& w) {
     for (int k = 1; k <= 7; ++k) {
         const float value =
             single(wide(w.scalebottom) + (wide(w.scaletop) - wide(w.scalebottom)) * (k - 1) / 6);
@@ -103,13 +108,60 @@ void Chart::drawchart() {
     m_controls.labtime.setCaption(chargeTimeCaption(m_fields.times).view());
     showStoreNotice();
     drawgrid();
-    plot();
+    if (m_view.stretch(samples.samplecount()).last > samples.samplecount()) {
+        m_view.whole();  // the store was emptied under the stretch
+        showscale();
+    }
+    const ChartView::Stretch shown = m_view.stretch(samples.samplecount());
+    if (m_view.zoomed()) {
+        const VoltageWindow window = fitted(shown);
+        writeScale(window);
+        plot(window, shown);
+    } else {
+        plot(m_fields.window, shown);
+    }
+    showReadouts(shown);
+    showTimes();
+}
+
+void Chart::viewChanged() {
+    showscale();
+    if (m_fields.samples.samplecount() == 0) {
+        drawgrid();
+    }
+    drawchart();
 }
 
 void Chart::storeReplaced() {
     m_peak.reset();
+    m_selection.reset();
+    m_notices.show(NoticeStrip::Notice::Pointer, "");
+    m_view.whole();
+    m_cursors.clear();
+    showscale();
     drawgrid();
     showStoreNotice();
+    showReadouts({});
+    showTimes();
+}
+
+// A zoomed chart's window: the range of its readings on whole tenths, widened to the
+// user's width when narrower.
+VoltageWindow Chart::fitted(ChartView::Stretch shown) const {
+    const auto readings = m_fields.samples.samples().subspan(
+        static_cast<std::size_t>(shown.first - 1), static_cast<std::size_t>(shown.size()));
+    const auto [lowest, highest] = std::minmax_element(readings.begin(), readings.end());
+    const auto tenths = [&](std::int16_t count) {
+        return wide(countToVolts(count, m_fields.fullscale)) * 10;
+    };
+    // Rounding first: a reading on a tenth keeps its tenth, whatever float made of it.
+    double bottom = std::floor(std::round(tenths(*lowest) * 1e6) / 1e6);
+    double top = std::max(std::ceil(std::round(tenths(*highest) * 1e6) / 1e6), bottom + 1);
+    const double width = std::ceil(std::round(wide(m_fields.window.scalerange) * 10 * 1e6) / 1e6);
+    for (int grown = 0; top - bottom < width && grown < 100; ++grown) {
+        (grown % 2 == 0 ? top : bottom) += grown % 2 == 0 ? 1 : -1;
+    }
+    return {single(top / 10), single(bottom / 10), m_fields.window.scalerange};
 }
 
 // Only while readings were turned away since the store last filled.
@@ -136,14 +188,14 @@ void Chart::follow(float volts) {
     }
 }
 
-void Chart::plot() {
-    const VoltageWindow& w = m_fields.window;
-    const std::span<const std::int16_t> samples = m_fields.samples.samples();
+void Chart::plot(const VoltageWindow& w, ChartView::Stretch shown) {
     // The window plus 0.05 V on either side fills the height of the chart.
     const double divisor = wide(w.scaletop) - wide(w.scalebottom) + 0.1;
     if (!(divisor > 0) || !std::isfinite(divisor)) {
         return;  // a width of -0.1 or less, only possible by editing the settings
     }
+    const std::span<const std::int16_t> samples = m_fields.samples.samples().subspan(
+        static_cast<std::size_t>(shown.first - 1), static_cast<std::size_t>(shown.size()));
     const double yScale = 1000 / divisor;
     const double bottom = wide(w.scalebottom);
     const double fullscale = m_fields.fullscale;
@@ -151,10 +203,8 @@ void Chart::plot() {
         const double volts = wide(single(countVolts(count, fullscale)));
         return single(yScale * (volts - bottom + 0.05));
     };
-    const std::size_t n = samples.size();
-    const double xStep = n <= 200   ? 1000.0 / 200
-                         : n <= 400 ? 1000.0 / 400
-                                    : 1000.0 / static_cast<double>(n);
+    const std::int32_t n = m_fields.samples.samplecount();
+    const double xStep = m_view.xStep(n);
     // Many samples share few counts: each count's height is worked out once.
     std::int16_t lowest = samples.front(), highest = samples.front();
     for (const std::int16_t count : samples) {  // a plain loop: the compiler vectorises it
@@ -166,10 +216,84 @@ void Chart::plot() {
         m_heightOf[c] = height(static_cast<std::int16_t>(lowest + static_cast<int>(c)));
     }
     m_controls.plot.PSetSeries(xStep, samples, lowest, {m_heightOf.data(), counts}, kPointColor);
-    if (m_peak && m_peak->index >= 1 && static_cast<std::size_t>(m_peak->index) <= n) {
-        const float x = single(xStep * m_peak->index);  // as the series places that point
+    if (m_peak && m_peak->index >= shown.first && m_peak->index <= shown.last) {
+        const float x = single(m_view.xOf(m_peak->index, n));  // as the series places that point
         const float y = height(m_peak->count);
         m_controls.plot.Line(x, y - kPeakMarkHalfHeight, x, y + kPeakMarkHalfHeight, kPeakColor);
+    }
+    markCursor(m_cursors.a(), kCursorAColor, w);
+    markCursor(m_cursors.b(), kCursorBColor, w);
+    if (m_selection) {
+        for (const double x : {m_selection->first, m_selection->second}) {
+            m_controls.plot.Line(single(x), 0, single(x), 1000, kSelectionColor);
+        }
+    }
+}
+
+// A thin line across the chart at the cursor's reading, and a short one across the line
+// at its value.
+void Chart::markCursor(std::int32_t reading, Color color, const VoltageWindow& w) {
+    const std::int32_t n = m_fields.samples.samplecount();
+    const ChartView::Stretch shown = m_view.stretch(n);
+    if (reading < shown.first || reading > shown.last) {
+        return;
+    }
+    const float x = single(m_view.xOf(reading, n));
+    const double volts = wide(countToVolts(m_fields.samples.sample(reading), m_fields.fullscale));
+    const float y = single(1000 / (wide(w.scaletop) - wide(w.scalebottom) + 0.1) *
+                           (volts - wide(w.scalebottom) + 0.05));
+    m_controls.plot.Line(x, 0, x, 1000, color);
+    m_controls.plot.Line(x - kCursorMarkHalfWidth, y, x + kCursorMarkHalfWidth, y, color);
+}
+
+std::int32_t Chart::utcOffsetAt(const ReadingTime& time) const {
+    return m_clock != nullptr && time.known() ? m_clock->utcOffsetMinutes(time.utcMilliseconds) : 0;
+}
+
+// The cursors' readings and the stretch a zoomed chart shows, in the strip.
+void Chart::showReadouts(ChartView::Stretch shown) {
+    const SampleStore& samples = m_fields.samples;
+    const auto volts = [&](std::int32_t reading) {
+        return countToVolts(samples.sample(reading), m_fields.fullscale);
+    };
+    const std::int32_t a = m_cursors.a(), b = m_cursors.b();
+    Caption cursors;
+    if (a > 0 && b > 0) {
+        cursors = cursorsCaption(volts(a), volts(b), samples.time(a), samples.time(b),
+                                 std::abs(b - a), m_decimalSeparator);
+    } else if (a > 0) {
+        cursors = readingCaption("A ", a, volts(a), samples.sample(a), samples.time(a),
+                                 utcOffsetAt(samples.time(a)));
+    }
+    m_notices.show(NoticeStrip::Notice::Cursors, cursors.view());
+    m_notices.show(NoticeStrip::Notice::Showing,
+                   m_view.zoomed()
+                       ? stretchCaption(shown.first, shown.last, samples.time(shown.first),
+                                        samples.time(shown.last))
+                             .view()
+                       : std::string_view());
+}
+
+// Under each vertical grid line, the charge time of the reading drawn there (its number
+// for readings without times); nothing where no reading is.
+void Chart::showTimes() {
+    const std::int32_t n = m_fields.samples.samplecount();
+    for (std::size_t j = 0; j < m_controls.timeLabels.size(); ++j) {
+        Label* label = m_controls.timeLabels[j];
+        if (label == nullptr) {
+            continue;
+        }
+        const std::int32_t reading =
+            j % static_cast<std::size_t>(std::max(m_timeLabelStride, 1)) == 0
+                ? m_view.at(static_cast<double>(j) * 100, n)
+                : 0;
+        Caption text;
+        if (reading > 0 && m_fields.samples.time(reading).known()) {
+            text = axisTimeText(m_fields.samples.time(reading).chargeSeconds);
+        } else if (reading > 0) {
+            text << reading;
+        }
+        label->setCaption(text.view());
     }
 }
 

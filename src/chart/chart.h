@@ -4,9 +4,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "chart/chartcursors.h"
+#include "chart/chartview.h"
 #include "chart/noticestrip.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/label.h"
 #include "platform/surface.h"
@@ -41,6 +45,8 @@ public:
         Label& labvalue;
         Label& labtime;
         Label& labstorefull;  // the notice strip: empty unless a notice applies
+        // Under the vertical grid lines, the charge time of the reading at each; null: none.
+        std::array<Label*, 11> timeLabels;
     };
     // Where a charge peaked: a store position 1..samplecount and a count, not always whole.
     struct Peak {
@@ -52,6 +58,11 @@ public:
     static constexpr Color kAxisColor = rgb(0, 0, 192);
     static constexpr Color kPointColor = rgb(192, 255, 192);
     static constexpr Color kPeakColor = rgb(255, 128, 0);  // used for nothing else
+    static constexpr Color kCursorAColor = rgb(0, 192, 255);
+    static constexpr Color kCursorBColor = rgb(255, 96, 255);
+    static constexpr Color kSelectionColor = rgb(255, 255, 255);
+    // Half the width of the mark on a cursor's reading, in the chart's units.
+    static constexpr float kCursorMarkHalfWidth = 8;
     // Half the height of the peak mark, in the chart's units (1000 to its height).
     static constexpr float kPeakMarkHalfHeight = 15;
 
@@ -77,6 +88,22 @@ public:
     void markPeak(std::optional<Peak> peak) { m_peak = peak; }
     // The strip above the chart, for the notices of others beside its own.
     NoticeStrip& notices() { return m_notices; }
+    // Which readings the chart shows, and the measuring cursors on them. After a change,
+    // viewChanged() shows it.
+    ChartView& view() { return m_view; }
+    ChartCursors& cursors() { return m_cursors; }
+    // The scale labels and the chart drawn again for the view and cursors as they are now.
+    void viewChanged();
+    // Only every `stride`-th time label under the chart is written, the others left empty:
+    // the layout's choice when they would overlap.
+    void setTimeLabelStride(int stride) { m_timeLabelStride = stride; }
+    // While a drag picks a stretch: a line at either end of it, until cleared.
+    void markSelection(double x1, double x2) { m_selection = {x1, x2}; }
+    void clearSelection() { m_selection.reset(); }
+    // The clock whose time zone the strip's clock times are in; none: UTC.
+    void setClock(Clock& clock) { m_clock = &clock; }
+    // The local UTC offset at a reading's moment, in minutes.
+    std::int32_t utcOffsetAt(const ReadingTime& time) const;
 
     void Timer1_Timer() { drawchart(); }
     void menuscaleup_Click();
@@ -90,8 +117,13 @@ private:
     // The window back to its top at kResetTop, with its width.
     void resetWindow();
     void follow(float volts);
+    void writeScale(const VoltageWindow& window);
+    VoltageWindow fitted(ChartView::Stretch shown) const;
     void showStoreNotice();
-    void plot();
+    void showReadouts(ChartView::Stretch shown);
+    void showTimes();
+    void plot(const VoltageWindow& window, ChartView::Stretch shown);
+    void markCursor(std::int32_t reading, Color color, const VoltageWindow& window);
 
     Fields m_fields;
     Controls m_controls;
@@ -101,6 +133,11 @@ private:
     std::vector<float> m_heightOf;  // the plot height of each count, for one redraw
     NoticeStrip m_notices{m_controls.labstorefull};
     std::optional<Peak> m_peak;
+    ChartView m_view;
+    ChartCursors m_cursors;
+    Clock* m_clock = nullptr;
+    std::optional<std::pair<double, double>> m_selection;
+    int m_timeLabelStride = 1;
 };
 
 }  // namespace tremolex

@@ -32,7 +32,15 @@ void NoticeStrip::show(Notice which, std::string_view text) {
 // Each notice at its widest: the most digits everywhere.
 std::vector<std::string> NoticeStrip::shapes(std::string_view decimalSeparator) {
     constexpr double kLongest = 99999 * 60 + 59;
-    std::string all = shapeOf(storeFullCaption(99'999'999'999, true).view());
+    constexpr ReadingTime kLatest{1, kLongest};
+    std::string all =
+        shapeOf(cursorsCaption(-15.55f, 15.55f, {1, 0}, kLatest, 1, decimalSeparator).view());
+    all += kGap;
+    all += shapeOf(readingCaption("", 100000, 15.555f, 32767, kLatest, 0).view());
+    all += kGap;
+    all += shapeOf(stretchCaption(1, 100000, kLatest, kLatest).view());
+    all += kGap;
+    all += shapeOf(storeFullCaption(99'999'999'999, true).view());
     all += kGap;
     all += shapeOf(endOfChargeCaption(15.555f, kLongest, decimalSeparator).view());
     all += kGap;

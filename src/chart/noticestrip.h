@@ -11,12 +11,13 @@
 namespace tremolex {
 
 // The red strip above the chart: every notice that applies, on one line in a fixed order
-// (store full, end of charge, readings stalled, recording), three spaces apart; empty when
-// none does.
+// (the measuring cursors, what the pointer reads, the zoomed stretch, store full, end of
+// charge, readings stalled, recording), three spaces apart; empty when none does. The
+// user's readouts come first: a notice too long for the window is cut off on the right.
 // The label is written only when its text changes. Allocates nothing.
 class NoticeStrip {
 public:
-    enum class Notice { StoreFull, EndOfCharge, Stalled, NotRecording };
+    enum class Notice { Cursors, Pointer, Showing, StoreFull, EndOfCharge, Stalled, NotRecording };
 
     explicit NoticeStrip(Label& label) : m_label(label) {}
 
@@ -30,7 +31,7 @@ public:
 
 private:
     static constexpr std::string_view kGap = "   ";
-    static constexpr std::size_t kNotices = 4;
+    static constexpr std::size_t kNotices = 7;
     static constexpr std::size_t kLongest = kNotices * (Caption::kCapacity + kGap.size());
 
     Label& m_label;

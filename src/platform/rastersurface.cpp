@@ -233,4 +233,12 @@ void RasterSurface::PSetSeries(double xStep, std::span<const std::int16_t> value
     changed();
 }
 
+void RasterSurface::pointer(PointerEvent event) {
+    event.x = static_cast<float>((event.pixelX + 0.5 - m_xOffset) / m_xScale);
+    event.y = static_cast<float>((event.pixelY + 0.5 - m_yOffset) / m_yScale);
+    if (m_onPointer) {
+        m_onPointer(event);
+    }
+}
+
 }  // namespace tremolex

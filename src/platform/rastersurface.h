@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -28,6 +29,10 @@ public:
     void PSetSeries(double xStep, std::span<const std::int16_t> values, std::int16_t lowest,
                     std::span<const float> heightOf, Color color) final;
 
+    void setPointerEvents(std::function<void(const PointerEvent&)> onPointer) final {
+        m_onPointer = std::move(onPointer);
+    }
+
     static std::uint32_t pixelOf(Color color);
 
 protected:
@@ -39,6 +44,9 @@ protected:
     // Something was drawn: the backend shows it.
     virtual void changed() = 0;
     std::uint32_t background() const { return m_background; }
+    // The pointer did something at `event`'s pixel: its place in logical units is added,
+    // at the pixel's centre, and it is handed on.
+    void pointer(PointerEvent event);
 
 private:
     void updateTransform();
@@ -57,6 +65,7 @@ private:
     // Pixel = logical * scale + offset, for each axis.
     double m_xScale = 1, m_xOffset = 0, m_yScale = 1, m_yOffset = 0;
     std::vector<std::ptrdiff_t> m_rowOffsets;  // PSetSeries: where each value's row starts
+    std::function<void(const PointerEvent&)> m_onPointer;
 };
 
 }  // namespace tremolex

@@ -50,7 +50,27 @@ public:
 
     virtual std::string caption() const = 0;  // UTF-8
     virtual PixelRect bounds() const = 0;
+    // Moves the label's left edge, its design place with it.
+    virtual void setLeft(float twips) = 0;  // from the left of the window's client area
 };
+
+// What the pointer does over the chart's surface, and where.
+struct PointerEvent {
+    enum class Kind { Move, Press, Release, Leave, Wheel };
+    enum class Button { None, Left, Right };
+
+    Kind kind = Kind::Move;
+    Button button = Button::None;  // of a press or a release
+    float x = 0;                   // in the surface's logical units
+    float y = 0;
+    int pixelX = 0;  // from the surface's top-left corner
+    int pixelY = 0;
+    bool shift = false;
+    int wheelSteps = 0;  // notches of a wheel turned away from the user; towards: negative
+};
+
+// Keys the window hands on; the others are the platform's.
+enum class Key { Left, Right, Tab, Escape, Home };
 
 // The chart's drawing surface as the window places it.
 class WindowSurface : public Surface {
@@ -58,6 +78,9 @@ public:
     virtual void setBackColor(Color color) = 0;
     virtual void setBounds(PixelRect rect) = 0;
     virtual PixelRect bounds() const = 0;
+    // What the pointer does over the surface; a button held down over it keeps the events
+    // coming until it is let go, wherever the pointer goes.
+    virtual void setPointerEvents(std::function<void(const PointerEvent&)> onPointer) = 0;
 };
 
 // The program's one main window: a frame with a title, an icon and a menu bar, whose
@@ -83,6 +106,7 @@ public:
         std::function<void()> onMove;
         std::function<void()> onStateChange;
         std::function<void()> onClose;
+        std::function<void(Key key, bool shift)> onKey;
     };
 
     virtual ~Window() = default;

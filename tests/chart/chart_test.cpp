@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "chart/captions.h"
+#include "chart/chartinput.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakesurface.h"
 #include "fakes/fakewidgets.h"
@@ -33,7 +34,19 @@ protected:
                                          &labs[4], &labs[5], &labs[6]};
     Chart chart =
         Chart({window, samples, times, fullscale, apptitle, recorded},
-              {plot, scaleLabels, labvalue, labtime, labstorefull}, dialogs, settings, ".");
+              {plot, scaleLabels, labvalue, labtime, labstorefull, {}}, dialogs, settings, ".");
+    ChartInput input{chart, samples, fullscale};
+
+    // Readings 1..n, each a second after the one before, rising a count every ten.
+    void fill(int n) {
+        for (int i = 1; i <= n; ++i) {
+            samples.append(static_cast<std::int16_t>(500 + i / 10), {1000LL * i, double(i)});
+        }
+    }
+    void mouse(PointerEvent::Kind kind, float x, PointerEvent::Button button = {}) {
+        // 458 pixels across, as the design's chart
+        input.pointer({kind, button, x, 500, static_cast<int>((x + 1) * 458 / 1003), 200});
+    }
 };
 
 // The chart's coordinate system from the start: x from -1 to 1002, y from 1000 down to -3.
@@ -167,6 +180,29 @@ TEST_F(ChartTest, Captions) {
               "End of charge: peak 1,482V at 63 min, 12 sec");
 }
 
+// What the pointer and the cursors read: 11:30:05.6 local at UTC+1, 3725.9 s into the charge.
+TEST_F(ChartTest, ReadoutCaptions) {
+    const ReadingTime at{1'796'725'805'600, 3725.9}, later{at.utcMilliseconds, 4133.9};
+    EXPECT_EQ(readingCaption("A ", 1234, countToVolts(607, 1023), 607, at, 60).view(),
+              "A #1234 1.483V [607] at 62 min, 5 sec, 11:30:05");
+    EXPECT_EQ(readingCaption("", 7, countToVolts(607, 1023), 607, {}, 60).view(),
+              "#7 1.483V [607]");
+    EXPECT_EQ(
+        cursorsCaption(countToVolts(607, 1023), countToVolts(604, 1023), at, later, 9, ",").view(),
+        "A 1.483V, B 1.476V: \xCE\x94 -7 mV in 6 min, 48 sec (-1,1 mV/min)");
+    EXPECT_EQ(cursorsCaption(1.0f, 1.0f, at, at, 0, ".").view(),
+              "A 1V, B 1V: \xCE\x94 0 mV in 0 min, 0 sec");
+    EXPECT_EQ(cursorsCaption(1.0f, 1.1f, {}, at, 42, ".").view(),
+              "A 1V, B 1.1V: \xCE\x94 100 mV in 42 readings");
+    EXPECT_EQ(stretchCaption(10, 20, at, later).view(), "Showing 62 min, 5 sec to 68 min, 53 sec");
+    EXPECT_EQ(stretchCaption(10, 20, {}, later).view(), "Showing readings 10 to 20");
+    const std::pair<double, const char*> times[] = {
+        {0, "0:00"}, {59.9, "0:59"}, {3599, "59:59"}, {3792, "1:03:12"}, {-5, "0:00"}};
+    for (const auto& [seconds, text] : times) {
+        EXPECT_EQ(axisTimeText(seconds).view(), text);
+    }
+}
+
 // The window sizes each label for the widest of these shapes, so each caption's shape must
 // be there, and none may be wider than a caption can be.
 TEST(CaptionShapes, HoldEveryFormOfEveryCaption) {
@@ -252,6 +288,88 @@ TEST_F(ChartTest, BrokenRangeDrawsNoPointsAndTheRangeDialogRepairsIt) {
     dialogs.answers = {"0.6"};
     chart.menurange_Click();
     EXPECT_EQ(plot.points.size(), 1u);
+}
+
+// The pointer reads the reading nearest it in the strip; two clicks set the cursors, drawn
+// at their readings in their colours, and the strip shows the change between them; Esc
+// clears them.
+TEST_F(ChartTest, PointerAndCursorsReadTheChart) {
+    fill(1000);
+    chart.drawchart();
+    mouse(PointerEvent::Kind::Move, 250);
+    EXPECT_EQ(labstorefull.caption, "#250 1.282V [525] at 4 min, 10 sec, 00:04:10");
+    for (const float x : {100.0f, 700.0f}) {
+        mouse(PointerEvent::Kind::Press, x, PointerEvent::Button::Left);
+        mouse(PointerEvent::Kind::Release, x, PointerEvent::Button::Left);
+    }
+    const auto lineAt = [&](float x, Color color) {
+        return std::count(plot.lines.begin(), plot.lines.end(),
+                          FakeSurface::Segment{x, 0, x, 1000, color}) == 1;
+    };
+    EXPECT_TRUE(lineAt(100, Chart::kCursorAColor));
+    EXPECT_TRUE(lineAt(700, Chart::kCursorBColor));
+    EXPECT_EQ(labstorefull.caption,
+              "A 1.246V, B 1.392V: \xCE\x94 147 mV in 10 min, 0 sec "
+              "(14.7 mV/min)   #700 1.392V [570] at 11 min, 40 sec, 00:11:40");
+    input.key(Key::Left, true);  // B a grid column earlier
+    EXPECT_TRUE(lineAt(600, Chart::kCursorBColor));
+    input.key(Key::Escape, false);
+    mouse(PointerEvent::Kind::Leave, 0);
+    EXPECT_EQ(labstorefull.caption, "");
+    EXPECT_FALSE(lineAt(100, Chart::kCursorAColor));
+}
+
+// A drag zooms to the readings it spans: they fill the width, the window fits their range
+// in tenths (at least the user's width) and the strip says what is shown; readings that
+// arrive leave it still; Home gives back exactly the chart never zoomed.
+TEST_F(ChartTest, ZoomedStretchAndBackToTheWholeCharge) {
+    fill(1000);
+    chart.drawchart();
+    const std::vector<FakeSurface::Point> whole = plot.points;
+    const std::vector<FakeSurface::Segment> grid = plot.lines;
+    mouse(PointerEvent::Kind::Press, 500, PointerEvent::Button::Left);
+    mouse(PointerEvent::Kind::Move, 520);
+    mouse(PointerEvent::Kind::Move, 599);
+    mouse(PointerEvent::Kind::Release, 599, PointerEvent::Button::Left);
+    fill(10);  // ten more, 1001..1010
+    chart.drawchart();
+    ASSERT_EQ(plot.points.size(), 100u);  // readings 500..599
+    EXPECT_FLOAT_EQ(plot.points.front().x, 10);
+    EXPECT_FLOAT_EQ(plot.points.back().x, 1000);
+    EXPECT_EQ(labs[0].caption, "1.10V");  // 1.344..1.366 V, widened to 0.6 V
+    EXPECT_EQ(labs[6].caption, "1.70V");
+    EXPECT_NE(labstorefull.caption.find("Showing 8 min, 20 sec to 9 min, 59 sec"),
+              std::string::npos);
+    input.key(Key::Home, false);
+    samples.clear();
+    fill(1000);
+    chart.drawchart();
+    EXPECT_EQ(plot.points, whole);
+    EXPECT_EQ(plot.lines, grid);
+    EXPECT_EQ(labs[0].caption, "1.00V");
+}
+
+// Under each grid line the charge time of the reading there, or its number without times;
+// every second one only when the layout says they would overlap; none where no reading is.
+TEST_F(ChartTest, TimesUnderTheGridLines) {
+    std::array<FakeLabel, 11> under;
+    std::array<Label*, 11> labels{};
+    std::transform(under.begin(), under.end(), labels.begin(), [](FakeLabel& l) { return &l; });
+    Chart timed({window, samples, times, fullscale, apptitle, recorded},
+                {plot, scaleLabels, labvalue, labtime, labstorefull, labels}, dialogs, settings,
+                ".");
+    fill(100);  // 5 units apart: up to x = 500
+    timed.drawchart();
+    EXPECT_EQ(under[0].caption, "0:01");
+    EXPECT_EQ(under[3].caption, "1:00");
+    EXPECT_EQ(under[6].caption, "");
+    samples.clear();
+    samples.append(600);
+    samples.append(600);
+    timed.setTimeLabelStride(2);
+    timed.drawchart();
+    EXPECT_EQ(under[0].caption, "1");
+    EXPECT_EQ(under[1].caption, "");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST(Win32WindowTest, SizesTheClientAreaPlacesTheFrameAndTellsItsEvents) {
     EXPECT_GE(frame.height - 300, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU));
     const HWND hwnd = window.handle();
     SendMessageW(hwnd, WM_COMMAND, GetMenuItemID(GetSubMenu(GetMenu(hwnd), 0), 0), 0);
-    window.setEvents({nullptr, nullptr, [&] { ++stateChanges; }, [&] { ++closes; }});
+    window.setEvents({nullptr, nullptr, [&] { ++stateChanges; }, [&] { ++closes; }, nullptr});
     window.show();
     ShowWindow(hwnd, SW_MINIMIZE);
     EXPECT_EQ(window.state(), Window::State::Minimized);

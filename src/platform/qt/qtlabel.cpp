@@ -48,6 +48,12 @@ void QtLabel::setTop(float twips) {
     move(x(), twipsToPixels(*this, twips) - m_grownUp);
 }
 
+void QtLabel::setLeft(float twips) {
+    const int left = twipsToPixels(*this, twips);
+    m_design.moveLeft(left);
+    move(left, y());
+}
+
 void QtLabel::setToolTip(std::string_view text) {
     QLabel::setToolTip(toQString(text));
 }

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
 
@@ -47,6 +48,34 @@ protected:
     void closeEvent(QCloseEvent* event) override {
         call(events.onClose);
         event->accept();
+    }
+    // Tab comes here before Qt moves the focus with it: the window has nothing to focus.
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && events.onKey) {
+            const auto* press = static_cast<QKeyEvent*>(event);
+            const bool shift = (press->modifiers() & Qt::ShiftModifier) != 0;
+            switch (press->key()) {
+                case Qt::Key_Left:
+                    events.onKey(Key::Left, shift);
+                    return true;
+                case Qt::Key_Right:
+                    events.onKey(Key::Right, shift);
+                    return true;
+                case Qt::Key_Tab:
+                case Qt::Key_Backtab:
+                    events.onKey(Key::Tab, shift);
+                    return true;
+                case Qt::Key_Escape:
+                    events.onKey(Key::Escape, shift);
+                    return true;
+                case Qt::Key_Home:
+                    events.onKey(Key::Home, shift);
+                    return true;
+                default:
+                    break;
+            }
+        }
+        return QMainWindow::event(event);
     }
 };
 

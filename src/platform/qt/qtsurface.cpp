@@ -1,12 +1,15 @@
 #include "platform/qt/qtsurface.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWheelEvent>
 
 namespace tremolex {
 
 QtSurface::QtSurface(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);  // the pointer is followed with no button held too
     newImage();
 }
 
@@ -32,6 +35,60 @@ void QtSurface::resizeEvent(QResizeEvent* event) {
         newImage();
     }
     QWidget::resizeEvent(event);
+}
+
+void QtSurface::mouse(PointerEvent::Kind kind, const QMouseEvent& event) {
+    PointerEvent pointerEvent;
+    pointerEvent.kind = kind;
+    pointerEvent.button = event.button() == Qt::LeftButton    ? PointerEvent::Button::Left
+                          : event.button() == Qt::RightButton ? PointerEvent::Button::Right
+                                                              : PointerEvent::Button::None;
+    const QPoint at = event.position().toPoint();
+    pointerEvent.pixelX = at.x();
+    pointerEvent.pixelY = at.y();
+    pointerEvent.shift = (event.modifiers() & Qt::ShiftModifier) != 0;
+    if (kind != PointerEvent::Kind::Move && pointerEvent.button == PointerEvent::Button::None) {
+        return;  // the middle button and others do nothing here
+    }
+    pointer(pointerEvent);
+}
+
+void QtSurface::mouseMoveEvent(QMouseEvent* event) {
+    mouse(PointerEvent::Kind::Move, *event);
+}
+
+void QtSurface::mousePressEvent(QMouseEvent* event) {
+    mouse(PointerEvent::Kind::Press, *event);
+}
+
+void QtSurface::mouseReleaseEvent(QMouseEvent* event) {
+    mouse(PointerEvent::Kind::Release, *event);
+}
+
+void QtSurface::leaveEvent(QEvent* event) {
+    PointerEvent left;
+    left.kind = PointerEvent::Kind::Leave;
+    pointer(left);
+    QWidget::leaveEvent(event);
+}
+
+void QtSurface::wheelEvent(QWheelEvent* event) {
+    constexpr int kNotch = 120;  // eighths of a degree
+    // Some desktops turn a wheel held with Shift into a sideways one.
+    const QPoint delta = event->angleDelta();
+    m_wheelRest += delta.y() != 0 ? delta.y() : delta.x();
+    PointerEvent wheel;
+    wheel.kind = PointerEvent::Kind::Wheel;
+    wheel.wheelSteps = m_wheelRest / kNotch;
+    m_wheelRest %= kNotch;
+    const QPoint at = event->position().toPoint();
+    wheel.pixelX = at.x();
+    wheel.pixelY = at.y();
+    wheel.shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+    if (wheel.wheelSteps != 0) {
+        pointer(wheel);
+    }
+    event->accept();
 }
 
 }  // namespace tremolex

@@ -27,11 +27,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void beforeClear() override;
     void changed() override { update(); }
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void newImage();
+    void mouse(PointerEvent::Kind kind, const QMouseEvent& event);
 
     QImage m_image;
+    int m_wheelRest = 0;  // of a fine-grained wheel, less than a notch
 };
 
 }  // namespace tremolex

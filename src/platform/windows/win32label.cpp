@@ -79,6 +79,13 @@ void Win32Label::setTop(float twips) {
     SetWindowPos(m_hwnd, nullptr, r.x, top - m_grownUp, 0, 0, SWP_NOSIZE | kMoveFlags);
 }
 
+void Win32Label::setLeft(float twips) {
+    const int left = static_cast<int>(std::lround(twips * m_window.logicalDpi() / 1440.0));
+    m_design.x = left;
+    const PixelRect r = bounds();
+    SetWindowPos(m_hwnd, nullptr, left, r.y, 0, 0, SWP_NOSIZE | kMoveFlags);
+}
+
 void Win32Label::setToolTip(std::string_view text) {
     const HWND tips = m_window.toolTips();
     std::wstring tip = toWide(text);

@@ -30,6 +30,7 @@ public:
     void setBackColor(Color color) override;
     void setForeColor(Color color) override;
     void setTop(float twips) override;
+    void setLeft(float twips) override;
     void setToolTip(std::string_view text) override;
 
     void setAlignment(Align align) override;
