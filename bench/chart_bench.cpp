@@ -5,9 +5,11 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "allocationcounter.h"
@@ -137,6 +139,74 @@ void BM_DrawChart(benchmark::State& state) {
 }
 // The default window's chart (6875 by 5585 twips), and a large screen.
 BENCHMARK(BM_DrawChart)->Args({458, 372})->Args({1900, 1000})->Unit(benchmark::kMillisecond);
+
+// A zoomed redraw of a stretch of `range(0)` readings in the middle of a full store, both
+// cursors on it, against the whole chart's redraw in the same run, on the default chart.
+void BM_DrawZoomed(benchmark::State& state) {
+    QtSurface surface;
+    surface.resize(458, 372);
+    surface.show();
+    VoltageWindow window{1.6f, 1.0f, 0.6f};
+    SampleStore samples;
+    fillCharge(samples);
+    ChargeTimes times{0, 36000};
+    const std::int32_t fullscale = 1023;
+    const std::string title = "Tremolex";
+    const bool recorded = true;
+    std::array<NullLabel, 21> labels;
+    std::array<Label*, 11> under{};
+    for (std::size_t j = 0; j < under.size(); ++j) {
+        under[j] = &labels[10 + j];
+    }
+    NullDialogs dialogs;
+    NullKeyStore keys;
+    const SettingsStore settings(keys);
+    Chart chart(
+        {window, samples, times, fullscale, title, recorded},
+        {surface,
+         {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
+         labels[7],
+         labels[8],
+         labels[9],
+         under},
+        dialogs, settings, ".");
+    chart.drawchart();
+    const auto size = static_cast<double>(state.range(0));
+    const double middle = 500 * SampleStore::kCapacity / 1000.0;
+    const auto zoom = [&] {
+        chart.view().zoomTo((middle - size / 2) / 100, (middle + size / 2 - 1) / 100,
+                            SampleStore::kCapacity);
+    };
+    zoom();
+    const ChartView::Stretch shown = chart.view().stretch(SampleStore::kCapacity);
+    chart.cursors().place(shown.first + shown.size() / 4);
+    chart.cursors().place(shown.last - shown.size() / 4);
+    // Each zoomed redraw beside a whole one, so that both meet the same load.
+    double seconds = 0, whole = 0;
+    std::size_t allocations = 0;
+    for (auto _ : state) {
+        chart.view().whole();
+        whole += secondsOf([&] { chart.drawchart(); }, 1);
+        zoom();
+        const std::size_t before = allocationCount();
+        seconds += secondsOf([&] { chart.drawchart(); }, 1);
+        allocations += allocationCount() - before;
+    }
+    whole /= static_cast<double>(state.iterations());
+    const double perRedraw = seconds / static_cast<double>(state.iterations());
+    state.counters["readings_shown"] = shown.size();
+    state.counters["redraw_ms"] = perRedraw * 1e3;
+    state.counters["whole_ms"] = whole * 1e3;
+    state.counters["x_whole"] = perRedraw / whole;
+    state.counters["allocs_per_redraw"] =
+        static_cast<double>(allocations) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_DrawZoomed)
+    ->Arg(10)
+    ->Arg(1000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -91,6 +91,13 @@ void addLibraryFigures(BenchReport& report, const std::filesystem::path& results
                    "the same pixels written at known places", c["floor_ms"].toDouble(-1),
                    c["x_floor"].toDouble(-1), 3);
     }
+    for (const int shown : {10, 1000, 50000, 100000}) {
+        const QJsonObject z =
+            benchmarkEntry(results / "chart.json", QStringLiteral("BM_DrawZoomed/%1").arg(shown));
+        report.addCost("zoomed redraw, " + std::to_string(shown) + " of 100000 shown, 458x372",
+                       z["redraw_ms"].toDouble(-1), "ms", "the whole chart's redraw",
+                       z["whole_ms"].toDouble(-1), 3);
+    }
     const QJsonObject save = benchmarkEntry(results / "logfile.json", "BM_Save/iterations:30");
     report.add("save, 100000 samples", save["save_ms"].toDouble(-1), "ms",
                "fwrite of the same bytes", save["floor_ms"].toDouble(-1),

@@ -33,6 +33,16 @@ double wide(float value) {
     return static_cast<double>(value);
 }
 
+// The lowest and highest of some counts, of which there is at least one.
+std::pair<std::int16_t, std::int16_t> countRange(std::span<const std::int16_t> counts) {
+    std::int16_t lowest = counts.front(), highest = counts.front();
+    for (const std::int16_t count : counts) {  // a plain loop: the compiler vectorises it
+        lowest = std::min(lowest, count);
+        highest = std::max(highest, count);
+    }
+    return {lowest, highest};
+}
+
 }  // namespace
 
 Chart::Chart(Fields fields, Controls controls, Dialogs& dialogs, const SettingsStore& settings,
@@ -113,12 +123,14 @@ void Chart::drawchart() {
         showscale();
     }
     const ChartView::Stretch shown = m_view.stretch(samples.samplecount());
+    const auto range = countRange(samples.samples().subspan(
+        static_cast<std::size_t>(shown.first - 1), static_cast<std::size_t>(shown.size())));
     if (m_view.zoomed()) {
-        const VoltageWindow window = fitted(shown);
+        const VoltageWindow window = fitted(range);
         writeScale(window);
-        plot(window, shown);
+        plot(window, shown, range);
     } else {
-        plot(m_fields.window, shown);
+        plot(m_fields.window, shown, range);
     }
     showReadouts(shown);
     showTimes();
@@ -147,16 +159,14 @@ void Chart::storeReplaced() {
 
 // A zoomed chart's window: the range of its readings on whole tenths, widened to the
 // user's width when narrower.
-VoltageWindow Chart::fitted(ChartView::Stretch shown) const {
-    const auto readings = m_fields.samples.samples().subspan(
-        static_cast<std::size_t>(shown.first - 1), static_cast<std::size_t>(shown.size()));
-    const auto [lowest, highest] = std::minmax_element(readings.begin(), readings.end());
+VoltageWindow Chart::fitted(std::pair<std::int16_t, std::int16_t> range) const {
+    const auto [lowest, highest] = range;
     const auto tenths = [&](std::int16_t count) {
         return wide(countToVolts(count, m_fields.fullscale)) * 10;
     };
     // Rounding first: a reading on a tenth keeps its tenth, whatever float made of it.
-    double bottom = std::floor(std::round(tenths(*lowest) * 1e6) / 1e6);
-    double top = std::max(std::ceil(std::round(tenths(*highest) * 1e6) / 1e6), bottom + 1);
+    double bottom = std::floor(std::round(tenths(lowest) * 1e6) / 1e6);
+    double top = std::max(std::ceil(std::round(tenths(highest) * 1e6) / 1e6), bottom + 1);
     const double width = std::ceil(std::round(wide(m_fields.window.scalerange) * 10 * 1e6) / 1e6);
     for (int grown = 0; top - bottom < width && grown < 100; ++grown) {
         (grown % 2 == 0 ? top : bottom) += grown % 2 == 0 ? 1 : -1;
@@ -188,7 +198,8 @@ void Chart::follow(float volts) {
     }
 }
 
-void Chart::plot(const VoltageWindow& w, ChartView::Stretch shown) {
+void Chart::plot(const VoltageWindow& w, ChartView::Stretch shown,
+                 std::pair<std::int16_t, std::int16_t> range) {
     // The window plus 0.05 V on either side fills the height of the chart.
     const double divisor = wide(w.scaletop) - wide(w.scalebottom) + 0.1;
     if (!(divisor > 0) || !std::isfinite(divisor)) {
@@ -206,11 +217,7 @@ void Chart::plot(const VoltageWindow& w, ChartView::Stretch shown) {
     const std::int32_t n = m_fields.samples.samplecount();
     const double xStep = m_view.xStep(n);
     // Many samples share few counts: each count's height is worked out once.
-    std::int16_t lowest = samples.front(), highest = samples.front();
-    for (const std::int16_t count : samples) {  // a plain loop: the compiler vectorises it
-        lowest = std::min(lowest, count);
-        highest = std::max(highest, count);
-    }
+    const auto [lowest, highest] = range;
     const auto counts = static_cast<std::size_t>(highest - lowest) + 1;
     for (std::size_t c = 0; c < counts; ++c) {
         m_heightOf[c] = height(static_cast<std::int16_t>(lowest + static_cast<int>(c)));

@@ -118,11 +118,12 @@ private:
     void resetWindow();
     void follow(float volts);
     void writeScale(const VoltageWindow& window);
-    VoltageWindow fitted(ChartView::Stretch shown) const;
+    VoltageWindow fitted(std::pair<std::int16_t, std::int16_t> range) const;
     void showStoreNotice();
     void showReadouts(ChartView::Stretch shown);
     void showTimes();
-    void plot(const VoltageWindow& window, ChartView::Stretch shown);
+    void plot(const VoltageWindow& window, ChartView::Stretch shown,
+              std::pair<std::int16_t, std::int16_t> range);
     void markCursor(std::int32_t reading, Color color, const VoltageWindow& window);
 
     Fields m_fields;
