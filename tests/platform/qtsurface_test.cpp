@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -74,6 +77,39 @@ TEST_F(QtSurfaceTest, SeriesColoursTheSamePixelsAsSinglePoints) {
         surface.Surface::PSetSeries(xStep, values, -50, heights, rgb(255, 0, 0));
         EXPECT_EQ(fast, surface.image()) << n;
     }
+}
+
+// The pointer's events come in the chart's units, at the centre of the pixel: the left and
+// right buttons with Shift, the wheel by whole notches (a fine wheel's parts add up), and
+// leaving the surface.
+TEST_F(QtSurfaceTest, PointerEventsInTheChartsUnits) {
+    surface.Cls();  // the picture takes the surface's size
+    std::vector<PointerEvent> events;
+    surface.setPointerEvents([&](const PointerEvent& event) { events.push_back(event); });
+    const QPointF at(229, 100);
+    const auto send = [&](QEvent&& event) { QCoreApplication::sendEvent(&surface, &event); };
+    send(QMouseEvent(QEvent::MouseMove, at, surface.mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier));
+    send(QMouseEvent(QEvent::MouseButtonPress, at, surface.mapToGlobal(at), Qt::RightButton,
+                     Qt::RightButton, Qt::ShiftModifier));
+    send(QMouseEvent(QEvent::MouseButtonRelease, at, surface.mapToGlobal(at), Qt::MiddleButton,
+                     Qt::NoButton, Qt::NoModifier));  // no event for the middle button
+    for (int part = 0; part < 3; ++part) {            // a notch and a half
+        send(QWheelEvent(at, surface.mapToGlobal(at), {}, {0, 60}, Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false));
+    }
+    send(QEvent(QEvent::Leave));
+    using Kind = PointerEvent::Kind;
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].kind, Kind::Move);
+    EXPECT_NEAR(events[0].x, 229.5 * 1003 / 460 - 1, 1e-3);
+    EXPECT_NEAR(events[0].y, 1000 - 100.5 * 1003 / 372, 1e-3);
+    EXPECT_EQ(events[1].kind, Kind::Press);
+    EXPECT_EQ(events[1].button, PointerEvent::Button::Right);
+    EXPECT_TRUE(events[1].shift);
+    EXPECT_EQ(events[2].kind, Kind::Wheel);
+    EXPECT_EQ(events[2].wheelSteps, 1);
+    EXPECT_EQ(events[3].kind, Kind::Leave);
 }
 
 }  // namespace tremolex
