@@ -131,6 +131,13 @@ TEST_F(Form1Test, EveryCaptionFitsItsLabel) {
     }
     const QtSurface& chart = form->surface();
     EXPECT_NEAR(rect("lab1").center().y(), chart.y() + chart.height() * 13 / 14, 2);
+    // The times under the chart: whole, and within the window beside the chart's corners.
+    const QRect client(QPoint(), QSize(form->clientSize().width, form->clientSize().height));
+    for (const char* under : {"labgridtime0", "labgridtime10"}) {
+        EXPECT_EQ(cut(under, {std::string(axisTimeText(359999).view()), "100000"}), "");
+        EXPECT_TRUE(client.contains(rect(under))) << under;
+        EXPECT_GE(rect(under).bottom(), chart.geometry().bottom()) << under;
+    }
 }
 
 TEST_F(Form1Test, SecondCopyEndsAtOnceAndTouchesNoSetting) {
