@@ -55,11 +55,9 @@ void ChartView::zoomAround(double x, int steps, std::int32_t n) {
         return;
     }
     const std::int32_t size = stretch(n).size();
-    auto wanted = static_cast<std::int32_t>(std::lround(size * std::pow(kZoomStep, steps)));
-    if (wanted == size) {
-        wanted += steps > 0 ? -1 : 1;  // a step always changes something
-    }
-    wanted = std::max(wanted, kNarrowest);
+    // From ten readings up, each step changes the number by at least two.
+    const auto wanted = std::max(
+        static_cast<std::int32_t>(std::lround(size * std::pow(kZoomStep, steps))), kNarrowest);
     if (wanted >= n) {
         whole();
         return;

@@ -48,8 +48,11 @@ TEST(ChartViewTest, NearestReadingInX) {
 // whole view back.
 TEST(ChartViewTest, ZoomAndPanStayInTheStore) {
     ChartView view;
-    view.zoomTo(0, 1, 5);  // too few readings to zoom
+    view.zoomTo(0, 1, 9);  // too few readings to zoom
     EXPECT_FALSE(view.zoomed());
+    view.zoomTo(0, 1, 10);
+    EXPECT_EQ(view.stretch(10), (Stretch{1, 10}));
+    view.whole();
 
     view.zoomTo(600, 400, 1000);  // either way round
     EXPECT_EQ(view.stretch(1000), (Stretch{400, 600}));
@@ -65,6 +68,8 @@ TEST(ChartViewTest, ZoomAndPanStayInTheStore) {
     EXPECT_EQ(view.stretch(1000), (Stretch{1, 10}));
     view.reveal(15, 1000);
     EXPECT_EQ(view.stretch(1000), (Stretch{6, 15}));
+    view.reveal(3, 1000);
+    EXPECT_EQ(view.stretch(1000), (Stretch{3, 12}));
 
     // The wheel keeps the reading under the pointer where it is.
     view.whole();
@@ -81,6 +86,8 @@ TEST(ChartViewTest, ZoomAndPanStayInTheStore) {
 // within the store; Tab needs B.
 TEST(ChartCursorsTest, ClicksAndKeys) {
     ChartCursors cursors;
+    cursors.move(1, 0, 50);  // no readings: nothing to set
+    EXPECT_EQ(cursors.a(), 0);
     cursors.move(1, 100, 50);  // none set: A comes where the keys start
     EXPECT_EQ(cursors.a(), 50);
     cursors.switchActive();
