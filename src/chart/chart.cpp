@@ -166,7 +166,7 @@ VoltageWindow Chart::fitted(std::pair<std::int16_t, std::int16_t> range) const {
     };
     // Rounding first: a reading on a tenth keeps its tenth, whatever float made of it.
     double bottom = std::floor(std::round(tenths(lowest) * 1e6) / 1e6);
-    double top = std::max(std::ceil(std::round(tenths(highest) * 1e6) / 1e6), bottom + 1);
+    double top = std::ceil(std::round(tenths(highest) * 1e6) / 1e6);
     const double width = std::ceil(std::round(wide(m_fields.window.scalerange) * 10 * 1e6) / 1e6);
     for (int grown = 0; top - bottom < width && grown < 100; ++grown) {
         (grown % 2 == 0 ? top : bottom) += grown % 2 == 0 ? 1 : -1;
