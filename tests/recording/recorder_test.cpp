@@ -5,12 +5,14 @@
 #include <atomic>
 #include <future>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "fakes/fakeappendfiles.h"
 #include "fakes/fakeclock.h"
 #include "fakes/fakekeystore.h"
 #include "fakes/fakewidgets.h"
+#include "recording/jobthread.h"
 #include "recording/recordingformat.h"
 #include "settings/settingnames.h"
 
@@ -155,6 +157,40 @@ TEST_F(RecorderTest, ReadingsBeyondTheMemoryOfAFailingDiskAreTold) {
     EXPECT_LT(counts.size(), static_cast<std::size_t>(n));
     const std::size_t left = static_cast<std::size_t>(n) - counts.size();
     EXPECT_EQ(strip.caption, std::to_string(left) + " readings not recorded to disk");
+}
+
+// More than the memory holds between two ticks, on a disk that works: written early, all of
+// it, and synced at the tick.
+TEST_F(RecorderTest, ReadingsBeyondTheMemoryAreWrittenEarly) {
+    const int n = 2 * static_cast<int>(Recorder::kPendingBytes / 40);  // lines are longer
+    for (int i = 0; i < n; ++i) {
+        arrive(i);
+    }
+    EXPECT_GE(files.syncs, 1);  // written early, and synced
+    recorder.Timer1_Timer();
+    EXPECT_EQ(countsIn(first).size(), static_cast<std::size_t>(n));
+    EXPECT_EQ(strip.caption, "");
+}
+
+// A job asked for while one runs runs once more; busy() holds until the last has finished.
+TEST(JobThreadTest, BusyUntilEveryRunAskedForHasFinished) {
+    std::promise<void> go;
+    std::atomic<int> entered = 0, runs = 0;
+    JobThread thread([&, started = go.get_future().share()] {
+        ++entered;
+        started.wait();
+        ++runs;
+    });
+    thread.run();
+    while (entered == 0) {
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(thread.busy());  // running, nothing more asked
+    thread.run();
+    go.set_value();
+    thread.wait();
+    EXPECT_FALSE(thread.busy());
+    EXPECT_EQ(runs, 2);
 }
 
 // With the disk's work on a thread of its own, a sync that hangs holds up neither the
