@@ -113,6 +113,12 @@ void Desktop::enter(const std::string& window, const std::string& text) const {
     x({"xdotool", "key", "Return"});
 }
 
+void Desktop::pointer(const QPoint& at, std::vector<std::string> then) const {
+    then.insert(then.begin(),
+                {"xdotool", "mousemove", "--sync", std::to_string(at.x()), std::to_string(at.y())});
+    x(then);
+}
+
 int Desktop::pixels(const std::string& window, QRgb colour, const QRect& area) const {
     const std::string png = x({"import", "-window", "root", "png:-"});
     const Geometry g = geometry(window);

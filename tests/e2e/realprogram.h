@@ -46,6 +46,8 @@ public:
     void keys(const std::string& window, const std::vector<std::string>& keys) const;
     // Replaces what the input line in `window` holds with `text`, then presses Return.
     void enter(const std::string& window, const std::string& text) const;
+    // Moves the pointer to `at` on the screen, then does `then` there ("click", "1").
+    void pointer(const QPoint& at, std::vector<std::string> then = {}) const;
     // Pixels of exactly `colour` inside `area` of what `window` shows.
     int pixels(const std::string& window, QRgb colour, const QRect& area) const;
 

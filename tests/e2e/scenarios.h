@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -338,10 +339,64 @@ TYPED_TEST_P(Scenario, KilledAtAnyMomentLosesAtMostItsLastSecondAndGoesOn) {
     EXPECT_EQ(p.settings()["Open Recording"], "");  // ended as it should: no question next time
 }
 
+// The chart read with the mouse and the keys: the strip shows the reading under the pointer,
+// two clicks set cursors A and B, a drag zooms into the readings it spans, Home shows the
+// whole charge again, and Esc takes the cursors away.
+TYPED_TEST_P(Scenario, ChartIsReadAndZoomedWithTheMouseAndKeys) {
+    auto& p = this->p;
+    const auto program = p.start();
+    const std::string window = p.windowNamed(this->kTitle);
+    ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
+    std::string ramp;  // a point a column, each at a height of its own
+    for (int count = 450; count < 550; ++count) {
+        ramp += std::to_string(count) + "\n";
+    }
+    p.device.write(ramp);
+    const QRect chart = p.chart();
+    ASSERT_TRUE(eventually([&] { return this->pixels(chart) >= 99; })) << this->pixels(chart);
+    const int whole = this->pixels(chart);
+    const auto at = [&](double across) {  // the 100 readings take the left half
+        return QPoint(chart.x() + static_cast<int>(chart.width() * across), chart.center().y());
+    };
+    // Whether a caption holds `part`, where captions can be read; else whether the strip shows.
+    const bool readable = p.labels("").has_value();
+    const auto says = [&](const std::string& part) {
+        return readable ? std::ranges::any_of(*p.labels(""),
+                                              [&](const std::string& caption) {
+                                                  return caption.find(part) != std::string::npos;
+                                              })
+                        : p.storeFullShown(window);
+    };
+    p.desktop.pointer(at(0.25));
+    EXPECT_TRUE(eventually([&] { return says("#"); }));  // the reading's number first
+
+    const QRgb cursorA = qRgb(0, 192, 255), cursorB = qRgb(255, 96, 255);
+    p.desktop.pointer(at(0.1), {"click", "1"});
+    p.desktop.pointer(at(0.2), {"click", "1"});
+    EXPECT_TRUE(eventually(
+        [&] { return this->pixels(chart, cursorA) > 0 && this->pixels(chart, cursorB) > 0; }));
+    EXPECT_TRUE(says("A 1.") && says(", B 1.") && says(": \xCE\x94 "));  // a capital delta
+
+    p.desktop.pointer(at(0.05), {"mousedown", "1"});  // readings 10 to 60
+    p.desktop.pointer(at(0.3), {"mouseup", "1"});
+    EXPECT_TRUE(eventually([&] { return this->pixels(chart) < whole * 3 / 4; }));
+    EXPECT_TRUE(says("Showing "));
+
+    p.desktop.keys(window, {"Home"});
+    EXPECT_TRUE(eventually([&] { return this->pixels(chart) > whole * 3 / 4; }));  // and cursors
+    EXPECT_FALSE(readable && says("Showing "));
+    // Keys still reach the chart after a menu used from the keyboard: View > Whole Charge.
+    p.desktop.keys(window, {"alt+v", "Return", "Escape"});
+    EXPECT_TRUE(eventually([&] { return this->pixels(chart, cursorA) == 0; }));
+    EXPECT_EQ(this->pixels(chart), whole);
+    EXPECT_FALSE(readable && says("\xCE\x94"));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(Scenario, FirstStartDrawsReadingsRunsOnceAndPicksTheDeviceUpAgain,
                             RangeAndPortDialogsThenARestartKeepsTheRange,
                             WindowComesBackWhereItWasLeft,
                             SavedGraphReplacesOnlyWhenToldAndLoadsBack,
-                            KilledAtAnyMomentLosesAtMostItsLastSecondAndGoesOn);
+                            KilledAtAnyMomentLosesAtMostItsLastSecondAndGoesOn,
+                            ChartIsReadAndZoomedWithTheMouseAndKeys);
 
 }  // namespace tremolex

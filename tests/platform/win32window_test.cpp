@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/windows/win32failure.h"
@@ -38,6 +39,91 @@ TEST(Win32WindowTest, SizesTheClientAreaPlacesTheFrameAndTellsItsEvents) {
     MSG quit{};
     EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(std::tuple(saves, stateChanges, closes), std::tuple(1, 2, 1));
+}
+
+// The pointer as the system reports it: a held button captures the mouse until the last one
+// is let go, so a drag off the surface keeps its events (and leaves when let go there); the
+// wheel, sent to the window, reaches the surface under the pointer in whole notches; the
+// system tells when the pointer has left. The chart's keys pass the message loop, Tab too.
+TEST(Win32WindowTest, HandsThePointerAndTheChartsKeysOn) {
+    using K = PointerEvent::Kind;
+    using B = PointerEvent::Button;
+    Win32Window window;
+    window.move(0, 0);  // away from the pointer, in the middle of the screen
+    window.resize(300, 200);
+    auto& surface = static_cast<Win32Surface&>(window.addSurface({20, 10, 200, 100}));
+    const HWND s = surface.handle(), w = window.handle();
+    using Got = std::tuple<K, B, int, int, bool, int, bool>;  // and whether captured
+    std::vector<Got> got;
+    surface.setPointerEvents([&](const PointerEvent& e) {
+        got.emplace_back(e.kind, e.button, e.pixelX, e.pixelY, e.shift, e.wheelSteps,
+                         GetCapture() == s);
+    });
+    std::string keys;  // "T+": Tab with Shift
+    window.setEvents({nullptr, nullptr, nullptr, nullptr, [&](Key key, bool shift) {
+                          (keys += "LRTEH"[static_cast<int>(key)]) += shift ? "+" : "";
+                      }});
+    window.show();
+    POINT origin{};
+    ClientToScreen(s, &origin);
+    const auto screen = [&](int x, int y) { return MAKELPARAM(origin.x + x, origin.y + y); };
+    const auto wheel = [](int delta, WPARAM keys = 0) { return MAKEWPARAM(keys, delta); };
+    SendMessageW(s, WM_MOUSEMOVE, 0, MAKELPARAM(1, 2));  // late: the pointer is elsewhere
+    SetCursorPos(origin.x + 100, origin.y + 50);         // the system watches for a leave here
+    const std::tuple<HWND, UINT, WPARAM, LPARAM> sent[] = {
+        {s, WM_MOUSEMOVE, MK_SHIFT, MAKELPARAM(5, 6)},
+        {s, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20)},
+        {s, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(11, 20)},
+        {s, WM_MOUSEMOVE, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(-30, 150)},
+        {s, WM_RBUTTONUP, MK_LBUTTON, MAKELPARAM(-30, 150)},
+        {s, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(-30, 150)},
+        {s, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(1, 1)},
+        {w, WM_MOUSEWHEEL, wheel(2 * WHEEL_DELTA), screen(50, 40)},
+        {w, WM_MOUSEWHEEL, wheel(-60, MK_SHIFT), screen(50, 40)},
+        {w, WM_MOUSEWHEEL, wheel(-60, MK_SHIFT), screen(51, 40)},
+        {w, WM_MOUSEWHEEL, wheel(WHEEL_DELTA), screen(-5, 40)},   // beside the surface
+        {s, WM_MOUSEWHEEL, wheel(WHEEL_DELTA), screen(199, 99)},  // as to inactive windows
+    };
+    for (const auto& [to, message, wParam, lParam] : sent) {
+        SendMessageW(to, message, wParam, lParam);
+    }
+    EXPECT_EQ(got, (std::vector<Got>{{K::Move, B::None, 1, 2, false, 0, false},
+                                     {K::Leave, B::None, 0, 0, false, 0, false},
+                                     {K::Move, B::None, 5, 6, true, 0, false},
+                                     {K::Press, B::Left, 10, 20, false, 0, true},
+                                     {K::Press, B::Right, 11, 20, false, 0, true},
+                                     {K::Move, B::None, -30, 150, false, 0, true},
+                                     {K::Release, B::Right, -30, 150, false, 0, true},
+                                     {K::Release, B::Left, -30, 150, true, 0, true},
+                                     {K::Leave, B::None, 0, 0, false, 0, false},
+                                     {K::Wheel, B::None, 50, 40, false, 2, false},
+                                     {K::Wheel, B::None, 51, 40, true, -1, false},
+                                     {K::Wheel, B::None, 199, 99, false, 1, false}}));
+    got.clear();
+    SetCursorPos(origin.x + 500, origin.y + 500);
+    const auto left = [&] { return !got.empty() && std::get<K>(got.back()) == K::Leave; };
+    for (int wait = 0; wait < 1000 && !left(); ++wait) {  // the system's leave, on its timer
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        Sleep(10);
+    }
+    EXPECT_TRUE(left());
+
+    const std::pair<WPARAM, bool> pressed[] = {
+        {VK_TAB, false},    {VK_TAB, true},  {VK_LEFT, true}, {VK_RIGHT, false},
+        {VK_ESCAPE, false}, {VK_HOME, true}, {'A', false}};
+    for (const auto& [key, shift] : pressed) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(state);
+        PostMessageW(w, WM_KEYDOWN, key, 1);
+        PostQuitMessage(0);  // after it
+        Win32Window::runMessageLoop();
+    }
+    EXPECT_EQ(keys, "TT+L+REH+");
 }
 
 // A label measures its captions in its font and grows to the widest: right and down, or

@@ -81,6 +81,9 @@ protected:
 
 QtMainWindow::QtMainWindow() : m_frame(std::make_unique<Frame>()) {
     m_frame->setWindowIcon(QIcon(QStringLiteral(":/icons/tremolex-16.png")));
+    // The frame takes the keyboard itself (no control does): a menu bar used from the
+    // keyboard gives it back afterwards, where it would keep it from a window with no focus.
+    m_frame->setFocusPolicy(Qt::StrongFocus);
     m_client = new QWidget(m_frame.get());
     m_frame->setCentralWidget(m_client);
 }

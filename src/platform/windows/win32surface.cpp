@@ -1,5 +1,7 @@
 #include "platform/windows/win32surface.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -66,7 +68,49 @@ LRESULT CALLBACK Win32Surface::windowProc(HWND hwnd, UINT message, WPARAM wParam
 }
 
 LRESULT Win32Surface::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    using Kind = PointerEvent::Kind;
+    using Button = PointerEvent::Button;
     switch (message) {
+        case WM_MOUSEMOVE:
+            mouse(Kind::Move, Button::None, wParam, lParam);
+            if (GetCapture() != m_hwnd && !leaveWatched()) {
+                TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, m_hwnd, 0};
+                TrackMouseEvent(&track);
+                // Wine watches only a window under the pointer, and says yes all the same:
+                // the pointer has left already.
+                if (!leaveWatched()) {
+                    pointer({.kind = Kind::Leave});
+                }
+            }
+            return 0;
+        case WM_MOUSELEAVE:
+            if (GetCapture() != m_hwnd) {  // a drag goes on: it ends with its own leave
+                pointer({.kind = Kind::Leave});
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            SetCapture(m_hwnd);
+            mouse(Kind::Press, message == WM_LBUTTONDOWN ? Button::Left : Button::Right, wParam,
+                  lParam);
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP: {
+            mouse(Kind::Release, message == WM_LBUTTONUP ? Button::Left : Button::Right, wParam,
+                  lParam);
+            if ((wParam & (MK_LBUTTON | MK_RBUTTON)) == 0 && GetCapture() == m_hwnd) {
+                ReleaseCapture();
+                if (!inside(lParam)) {  // let go off the surface: the pointer has left it
+                    pointer({.kind = Kind::Leave});
+                }
+            }
+            return 0;
+        }
+        case WM_MOUSEWHEEL:  // here where inactive windows scroll under the pointer
+            if (wheel(wParam, lParam)) {
+                return 0;
+            }
+            break;
         case WM_ERASEBKGND:
             return 1;  // the picture covers it all
         case WM_PAINT: {
@@ -95,8 +139,50 @@ LRESULT Win32Surface::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         }
         default:
-            return DefWindowProcW(m_hwnd, message, wParam, lParam);
+            break;
     }
+    return DefWindowProcW(m_hwnd, message, wParam, lParam);
+}
+
+bool Win32Surface::leaveWatched() const {
+    TRACKMOUSEEVENT track{sizeof(track), TME_QUERY, nullptr, 0};
+    return TrackMouseEvent(&track) != 0 && (track.dwFlags & TME_LEAVE) != 0 &&
+           track.hwndTrack == m_hwnd;
+}
+
+bool Win32Surface::inside(LPARAM lParam) const {
+    RECT client{};
+    GetClientRect(m_hwnd, &client);
+    return PtInRect(&client, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) != 0;
+}
+
+// Coordinates are signed: a captured pointer can be left of or above the surface.
+void Win32Surface::mouse(PointerEvent::Kind kind, PointerEvent::Button button, WPARAM wParam,
+                         LPARAM lParam) {
+    pointer({.kind = kind,
+             .button = button,
+             .pixelX = GET_X_LPARAM(lParam),
+             .pixelY = GET_Y_LPARAM(lParam),
+             .shift = (wParam & MK_SHIFT) != 0});
+}
+
+bool Win32Surface::wheel(WPARAM wParam, LPARAM lParam) {
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (m_hwnd == nullptr || WindowFromPoint(at) != m_hwnd) {
+        return false;
+    }
+    ScreenToClient(m_hwnd, &at);
+    m_wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
+    const int steps = m_wheelRest / WHEEL_DELTA;
+    m_wheelRest %= WHEEL_DELTA;
+    if (steps != 0) {
+        pointer({.kind = PointerEvent::Kind::Wheel,
+                 .pixelX = at.x,
+                 .pixelY = at.y,
+                 .shift = (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0,
+                 .wheelSteps = steps});
+    }
+    return true;
 }
 
 void Win32Surface::newPicture(int width, int height) {

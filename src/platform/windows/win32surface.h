@@ -15,6 +15,10 @@ namespace tremolex {
 // shown is always exactly what was last drawn, also after the window was covered. A new
 // size starts a new picture cleared to the background colour. The pixels are those
 // QtSurface draws for the same calls, by the same code.
+//
+// The pointer: moves, a leave, the left and right buttons (the surface captures the mouse
+// while one is held, so a drag keeps its events off the surface) and the wheel, which
+// Windows gives the focus window, in screen coordinates: the window hands it on to wheel().
 class Win32Surface final : public RasterSurface {
 public:
     // Makes a picture's bitmap as CreateDIBSection() does: null when it cannot.
@@ -33,6 +37,10 @@ public:
         return {m_bits, static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height)};
     }
 
+    // A WM_MOUSEWHEEL: its notches (a remainder waits for the next turn) when its point lies
+    // over the surface; false, and nothing done, when it does not.
+    bool wheel(WPARAM wParam, LPARAM lParam);
+
     void setBounds(PixelRect rect) override;
     PixelRect bounds() const override;
 
@@ -44,6 +52,9 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void newPicture(int width, int height);
+    void mouse(PointerEvent::Kind kind, PointerEvent::Button button, WPARAM wParam, LPARAM lParam);
+    bool inside(LPARAM lParam) const;  // a mouse message's point lies over the surface
+    bool leaveWatched() const;         // the system will post a WM_MOUSELEAVE
 
     BitmapMaker m_makeBitmap;
     HWND m_hwnd = nullptr;
@@ -53,6 +64,7 @@ private:
     std::uint32_t* m_bits = nullptr;  // the picture's rows, top row first, no padding
     int m_width = 0;
     int m_height = 0;
+    int m_wheelRest = 0;  // of a notch, in the wheel's units
 };
 
 }  // namespace tremolex

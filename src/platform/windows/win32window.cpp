@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/windows/widetext.h"
 #include "platform/windows/win32dialogs.h"
@@ -26,6 +27,24 @@ void call(const std::function<void()>& event) {
     if (event) {
         const auto copy = event;  // the event may replace the window's events
         copy();
+    }
+}
+
+// The keys the window hands on; the others are the system's.
+std::optional<Key> keyOf(WPARAM virtualKey) {
+    switch (virtualKey) {
+        case VK_LEFT:
+            return Key::Left;
+        case VK_RIGHT:
+            return Key::Right;
+        case VK_TAB:
+            return Key::Tab;
+        case VK_ESCAPE:
+            return Key::Escape;
+        case VK_HOME:
+            return Key::Home;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -126,6 +145,29 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_KEYDOWN:
+            if (const std::optional<Key> key = keyOf(wParam); key && m_events.onKey) {
+                const auto onKey = m_events.onKey;  // it may replace the window's events
+                onKey(*key, GetKeyState(VK_SHIFT) < 0);
+                return 0;
+            }
+            break;
+        case WM_MOUSEWHEEL:  // the focus window's, wherever the pointer is
+            for (const auto& surface : m_surfaces) {
+                if (surface->wheel(wParam, lParam)) {
+                    return 0;
+                }
+            }
+            break;
+        case WM_PARENTNOTIFY:
+            // No control takes the keyboard; should the window be active without it, a click
+            // on a control gives it back, for the chart's keys.
+            if (const UINT what = LOWORD(wParam);
+                (what == WM_LBUTTONDOWN || what == WM_RBUTTONDOWN || what == WM_MBUTTONDOWN) &&
+                GetFocus() != m_hwnd) {
+                SetFocus(m_hwnd);
+            }
+            break;
         case WM_CTLCOLORSTATIC:
             for (const auto& label : m_labels) {
                 if (label->handle() == reinterpret_cast<HWND>(lParam)) {

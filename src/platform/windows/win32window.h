@@ -21,6 +21,10 @@ class Win32Surface;
 // resolution; the window is aware of each monitor's resolution and scales its controls
 // when it moves to a monitor of another.
 //
+// The window keeps the keyboard focus (no control takes it, and the message loop does no
+// dialog navigation): the chart's keys, Tab too, reach Events::onKey. The wheel, which
+// Windows gives the focus window, goes on to the surface under the pointer.
+//
 // The window is made hidden at construction. Closing it (its close button, Alt+F4 or
 // close()) destroys it and ends the thread's message loop.
 class Win32Window final : public Window {
