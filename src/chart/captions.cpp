@@ -172,7 +172,7 @@ Caption cursorsCaption(float voltsA, float voltsB, const ReadingTime& a, const R
     }
     const double seconds = b.chargeSeconds - a.chargeSeconds;
     appendMinutes(caption << " in ", std::round(std::fabs(seconds)));
-    if (seconds != 0) {
+    if (std::fabs(seconds) >= 0.5) {  // no rate over a time that shows as none
         appendTenths(caption << " (", millivolts / (seconds / 60), decimalSeparator) << " mV/min)";
     }
     return caption;

@@ -190,8 +190,9 @@ TEST_F(ChartTest, ReadoutCaptions) {
     EXPECT_EQ(
         cursorsCaption(countToVolts(607, 1023), countToVolts(604, 1023), at, later, 9, ",").view(),
         "A 1.483V, B 1.476V: \xCE\x94 -7 mV in 6 min, 48 sec (-1,1 mV/min)");
-    EXPECT_EQ(cursorsCaption(1.0f, 1.0f, at, at, 0, ".").view(),
-              "A 1V, B 1V: \xCE\x94 0 mV in 0 min, 0 sec");
+    const ReadingTime soon{at.utcMilliseconds, at.chargeSeconds + 0.002};
+    EXPECT_EQ(cursorsCaption(1.0f, 1.1f, at, soon, 1, ".").view(),
+              "A 1V, B 1.1V: \xCE\x94 100 mV in 0 min, 0 sec");
     EXPECT_EQ(cursorsCaption(1.0f, 1.1f, {}, at, 42, ".").view(),
               "A 1V, B 1.1V: \xCE\x94 100 mV in 42 readings");
     EXPECT_EQ(stretchCaption(10, 20, at, later).view(), "Showing 62 min, 5 sec to 68 min, 53 sec");
