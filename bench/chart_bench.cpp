@@ -59,6 +59,34 @@ double secondsOf(auto&& work, int runs) {
     return best;
 }
 
+// A full store and what a chart needs beside its surface.
+struct ChartParts {
+    ChartParts() { fillCharge(samples); }
+
+    Chart chartOn(Surface& plot, std::array<Label*, 11> under = {}) {
+        return Chart(
+            {window, samples, times, fullscale, title, recorded},
+            {plot,
+             {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
+             labels[7],
+             labels[8],
+             labels[9],
+             under},
+            dialogs, settings, ".");
+    }
+
+    VoltageWindow window{1.6f, 1.0f, 0.6f};
+    SampleStore samples;
+    ChargeTimes times{0, 36000};
+    const std::int32_t fullscale = 1023;
+    const std::string title = "Tremolex";
+    const bool recorded = true;
+    std::array<NullLabel, 10> labels;
+    NullDialogs dialogs;
+    NullKeyStore keys;
+    const SettingsStore settings{keys};
+};
+
 void BM_DrawChart(benchmark::State& state) {
     QtSurface surface;
     surface.resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -68,28 +96,8 @@ void BM_DrawChart(benchmark::State& state) {
     surface.setScaleLeft(-1);
     surface.setScaleTop(1000);
 
-    VoltageWindow window{1.6f, 1.0f, 0.6f};
-    SampleStore samples;
-    fillCharge(samples);
-    ChargeTimes times{0, 36000};
-    const std::int32_t fullscale = 1023;
-    const std::string title = "Tremolex";
-    const bool recorded = true;
-    std::array<NullLabel, 10> labels;
-    NullDialogs dialogs;
-    NullKeyStore keys;
-    const SettingsStore settings(keys);
-    const auto chartOn = [&](Surface& plot) {
-        return Chart(
-            {window, samples, times, fullscale, title, recorded},
-            {plot,
-             {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
-             labels[7],
-             labels[8],
-             labels[9],
-             {}},
-            dialogs, settings, ".");
-    };
+    ChartParts parts;
+    const auto chartOn = [&](Surface& plot) { return parts.chartOn(plot); };
     Chart chart = chartOn(surface);
     chart.drawchart();  // the window settles on the latest reading
 
@@ -146,30 +154,13 @@ void BM_DrawZoomed(benchmark::State& state) {
     QtSurface surface;
     surface.resize(458, 372);
     surface.show();
-    VoltageWindow window{1.6f, 1.0f, 0.6f};
-    SampleStore samples;
-    fillCharge(samples);
-    ChargeTimes times{0, 36000};
-    const std::int32_t fullscale = 1023;
-    const std::string title = "Tremolex";
-    const bool recorded = true;
-    std::array<NullLabel, 21> labels;
+    ChartParts parts;
+    std::array<NullLabel, 11> underLabels;
     std::array<Label*, 11> under{};
     for (std::size_t j = 0; j < under.size(); ++j) {
-        under[j] = &labels[10 + j];
+        under[j] = &underLabels[j];
     }
-    NullDialogs dialogs;
-    NullKeyStore keys;
-    const SettingsStore settings(keys);
-    Chart chart(
-        {window, samples, times, fullscale, title, recorded},
-        {surface,
-         {&labels[0], &labels[1], &labels[2], &labels[3], &labels[4], &labels[5], &labels[6]},
-         labels[7],
-         labels[8],
-         labels[9],
-         under},
-        dialogs, settings, ".");
+    Chart chart = parts.chartOn(surface, under);
     chart.drawchart();
     const auto size = static_cast<double>(state.range(0));
     const double middle = 500 * SampleStore::kCapacity / 1000.0;

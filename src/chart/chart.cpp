@@ -228,8 +228,13 @@ void Chart::plot(const VoltageWindow& w, ChartView::Stretch shown,
         const float y = height(m_peak->count);
         m_controls.plot.Line(x, y - kPeakMarkHalfHeight, x, y + kPeakMarkHalfHeight, kPeakColor);
     }
-    markCursor(m_cursors.a(), kCursorAColor, w);
-    markCursor(m_cursors.b(), kCursorBColor, w);
+    for (const auto& [reading, color] :
+         {std::pair{m_cursors.a(), kCursorAColor}, std::pair{m_cursors.b(), kCursorBColor}}) {
+        if (reading >= shown.first && reading <= shown.last) {
+            markCursor(single(m_view.xOf(reading, n)), height(m_fields.samples.sample(reading)),
+                       color);
+        }
+    }
     if (m_selection) {
         for (const double x : {m_selection->first, m_selection->second}) {
             m_controls.plot.Line(single(x), 0, single(x), 1000, kSelectionColor);
@@ -237,18 +242,9 @@ void Chart::plot(const VoltageWindow& w, ChartView::Stretch shown,
     }
 }
 
-// A thin line across the chart at the cursor's reading, and a short one across the line
-// at its value.
-void Chart::markCursor(std::int32_t reading, Color color, const VoltageWindow& w) {
-    const std::int32_t n = m_fields.samples.samplecount();
-    const ChartView::Stretch shown = m_view.stretch(n);
-    if (reading < shown.first || reading > shown.last) {
-        return;
-    }
-    const float x = single(m_view.xOf(reading, n));
-    const double volts = wide(countToVolts(m_fields.samples.sample(reading), m_fields.fullscale));
-    const float y = single(1000 / (wide(w.scaletop) - wide(w.scalebottom) + 0.1) *
-                           (volts - wide(w.scalebottom) + 0.05));
+// A thin line across the chart at a cursor's reading, and a short one across the line at
+// its value.
+void Chart::markCursor(float x, float y, Color color) {
     m_controls.plot.Line(x, 0, x, 1000, color);
     m_controls.plot.Line(x - kCursorMarkHalfWidth, y, x + kCursorMarkHalfWidth, y, color);
 }

@@ -124,7 +124,7 @@ private:
     void showTimes();
     void plot(const VoltageWindow& window, ChartView::Stretch shown,
               std::pair<std::int16_t, std::int16_t> range);
-    void markCursor(std::int32_t reading, Color color, const VoltageWindow& window);
+    void markCursor(float x, float y, Color color);
 
     Fields m_fields;
     Controls m_controls;

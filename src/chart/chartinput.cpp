@@ -26,8 +26,7 @@ void ChartInput::pointer(const PointerEvent& event) {
             return;
         case Kind::Wheel:
             if (event.shift) {
-                const std::int32_t column =
-                    std::max(1, static_cast<std::int32_t>(kGridColumn / view.xStep(n)));
+                const std::int32_t column = gridColumn(n);
                 view.pan(-event.wheelSteps * column, n);
             } else {
                 view.zoomAround(event.x, event.wheelSteps, n);
@@ -107,6 +106,12 @@ void ChartInput::key(Key key, bool shift) {
 
 void ChartInput::wholeCharge() {
     key(Key::Home, false);
+}
+
+// The readings between two vertical grid lines, at least one.
+std::int32_t ChartInput::gridColumn(std::int32_t n) const {
+    return std::max(1,
+                    static_cast<std::int32_t>(std::lround(kGridColumn / m_chart.view().xStep(n))));
 }
 
 // The reading nearest the pointer, in the strip.

@@ -29,6 +29,7 @@ private:
     enum class Drag { None, Pressed, Zooming, Panning };
 
     void hover(double x);
+    std::int32_t gridColumn(std::int32_t n) const;
     void released(const PointerEvent& event);
     std::int32_t count() const { return m_samples.samplecount(); }
 
