@@ -2,7 +2,9 @@
 // of 0..4 bytes chosen by the contents, with full and with tiny room; then through Load
 // Graph itself, on a real file, over a graph shown before. Every line (ended by CR,
 // CR LF or LF; the last one also without a break) must give one count, the value of its
-// leading number as settings are read, rounded and kept in range.
+// leading number as settings are read, rounded and kept in range. A text that begins with
+// a recording's header is loaded as a recording instead (its reader has a fuzz target of
+// its own): Load Graph must then show what that reader gives.
 
 #include <algorithm>
 #include <array>
@@ -24,6 +26,7 @@
 #include "fuzzpieces.h"
 #include "logfile/logfiles.h"
 #include "logfile/logformat.h"
+#include "recording/recordingreader.h"
 #include "settings/textnum.h"
 
 namespace tremolex {
@@ -96,6 +99,26 @@ void checkLoadGraph(std::string_view text, const Expected& expected) {
     }).menuload_Click();
     std::filesystem::remove(file);
 
+    RecordingReader recording(static_cast<std::size_t>(SampleStore::kCapacity));
+    recording.feed(text);
+    recording.finish();
+    if (recording.hasHeader()) {
+        const auto last = recording.lastReading();
+        if (!last) {  // a recording without readings is refused, and the graph shown stays
+            FUZZ_CHECK(std::ranges::equal(samples.samples(), shown) && times.starttime == 1 &&
+                       grids == 0 && dialogs.messages.size() == 1);
+            return;
+        }
+        const std::vector<RecordedReading> readings = recording.takeReadings();
+        FUZZ_CHECK(
+            std::ranges::equal(samples.samples(), readings, {}, {}, &RecordedReading::count));
+        FUZZ_CHECK(times.starttime == 500 - last->chargeSeconds && times.lasttime == 500 &&
+                   grids == 1);
+        const bool reported =
+            recording.soundLines() > std::ssize(readings) || recording.leftOut().total() > 0;
+        FUZZ_CHECK(dialogs.messages.size() == (reported ? 1u : 0u));
+        return;
+    }
     if (expected.overlongLine > 0) {  // refused, and the graph shown stays
         FUZZ_CHECK(std::ranges::equal(samples.samples(), shown) && times.starttime == 1 &&
                    grids == 0 && dialogs.messages.size() == 1);
