@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "chart/captions.h"
 #include "state/countvolts.h"
@@ -22,10 +23,13 @@ void ChartInput::pointer(const PointerEvent& event) {
     const std::int32_t n = count();
     switch (event.kind) {
         case Kind::Leave:
+            // Held buttons keep the pointer until let go, so a leave before that means the
+            // system took it away (a window opened over the chart): the drag is broken off.
+            cancelDrag();
             m_chart.notices().show(NoticeStrip::Notice::Pointer, "");
             return;
         case Kind::Wheel:
-            if (event.shift) {
+            if (event.shift || event.sideways) {
                 const std::int32_t column = gridColumn(n);
                 view.pan(-event.wheelSteps * column, n);
             } else {
@@ -76,6 +80,16 @@ void ChartInput::released(const PointerEvent& event) {
     hover(event.x);
 }
 
+// Forgets a drag going on and its selection; whether there was one.
+bool ChartInput::cancelDrag() {
+    if (std::exchange(m_drag, Drag::None) == Drag::None) {
+        return false;
+    }
+    m_chart.clearSelection();
+    m_chart.viewChanged();
+    return true;
+}
+
 void ChartInput::key(Key key, bool shift) {
     ChartView& view = m_chart.view();
     ChartCursors& cursors = m_chart.cursors();
@@ -83,10 +97,7 @@ void ChartInput::key(Key key, bool shift) {
     switch (key) {
         case Key::Left:
         case Key::Right: {
-            const std::int32_t step =
-                shift ? std::max(
-                            1, static_cast<std::int32_t>(std::lround(kGridColumn / view.xStep(n))))
-                      : 1;
+            const std::int32_t step = shift ? gridColumn(n) : 1;
             cursors.move(key == Key::Left ? -step : step, n, view.nearest(500, n));
             view.reveal(cursors.active(), n);
             break;
@@ -94,8 +105,10 @@ void ChartInput::key(Key key, bool shift) {
         case Key::Tab:
             cursors.switchActive();
             break;
-        case Key::Escape:
-            cursors.clear();
+        case Key::Escape:  // a drag first, as menus close before the window's state
+            if (!cancelDrag()) {
+                cursors.clear();
+            }
             break;
         case Key::Home:
             view.whole();

@@ -13,7 +13,8 @@ namespace tremolex {
 // a click sets a measuring cursor and the arrow keys move it (Shift: by a grid column), Tab
 // switches between A and B, Esc clears them; a drag zooms to the readings it spans, the
 // wheel zooms around the pointer, a drag with the right button or the wheel with Shift
-// moves the zoomed stretch, and Home (or View > Whole Charge) shows the whole charge again.
+// moves the zoomed stretch (so does a sideways wheel), Esc breaks a drag off, and Home (or
+// View > Whole Charge) shows the whole charge again.
 class ChartInput {
 public:
     static constexpr int kDragPixels = 4;  // a press that moves less is a click
@@ -28,6 +29,7 @@ public:
 private:
     enum class Drag { None, Pressed, Zooming, Panning };
 
+    bool cancelDrag();
     void hover(double x);
     std::int32_t gridColumn(std::int32_t n) const;
     void released(const PointerEvent& event);

@@ -67,6 +67,8 @@ struct PointerEvent {
     int pixelY = 0;
     bool shift = false;
     int wheelSteps = 0;  // notches of a wheel turned away from the user; towards: negative
+    // A sideways wheel or a tilted one: notches to the left, to the right negative.
+    bool sideways = false;
 };
 
 // Keys the window hands on; the others are the platform's.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 #include <tuple>
 
@@ -348,6 +349,42 @@ TEST_F(ChartTest, ZoomedStretchAndBackToTheWholeCharge) {
     EXPECT_EQ(plot.points, whole);
     EXPECT_EQ(plot.lines, grid);
     EXPECT_EQ(labs[0].caption, "1.00V");
+}
+
+// A drag broken off (the pointer taken away, or Esc) zooms to nothing, sets no cursor and
+// leaves no selection behind, and Esc then spares the cursors; a sideways wheel moves the
+// zoomed stretch by grid columns, as the wheel with Shift does.
+TEST_F(ChartTest, BrokenOffDragsAndTheSidewaysWheel) {
+    using Kind = PointerEvent::Kind;
+    using Button = PointerEvent::Button;
+    fill(1000);
+    mouse(Kind::Press, 100, Button::Left);
+    mouse(Kind::Release, 100, Button::Left);  // cursor A
+    chart.drawchart();
+    const std::vector<FakeSurface::Segment> unzoomed = plot.lines;
+    for (const bool byEsc : {false, true}) {
+        mouse(Kind::Press, 500, Button::Left);
+        mouse(Kind::Move, 599);
+        if (byEsc) {
+            input.key(Key::Escape, false);
+        } else {
+            mouse(Kind::Leave, 599);
+        }
+        mouse(Kind::Move, 700);
+        mouse(Kind::Release, 700, Button::Left);
+        chart.drawchart();
+        EXPECT_FALSE(chart.view().zoomed()) << byEsc;
+        EXPECT_EQ(plot.lines, unzoomed) << byEsc;
+    }
+    input.pointer({.kind = Kind::Wheel, .x = 500, .wheelSteps = 3});
+    const ChartView::Stretch zoomed = chart.view().stretch(1000);
+    for (const bool shift : {false, true}) {
+        input.pointer(
+            {.kind = Kind::Wheel, .x = 500, .shift = shift, .wheelSteps = -1, .sideways = !shift});
+    }
+    const ChartView::Stretch panned = chart.view().stretch(1000);
+    EXPECT_EQ(panned.last - panned.first, zoomed.last - zoomed.first);
+    EXPECT_EQ(panned.first - zoomed.first, 2 * std::lround(100 / chart.view().xStep(1000)));
 }
 
 // Under each grid line the charge time of the reading there, or its number without times;

@@ -80,8 +80,8 @@ TEST_F(QtSurfaceTest, SeriesColoursTheSamePixelsAsSinglePoints) {
 }
 
 // The pointer's events come in the chart's units, at the centre of the pixel: the left and
-// right buttons with Shift, the wheel by whole notches (a fine wheel's parts add up), and
-// leaving the surface.
+// right buttons with Shift, the wheel by whole notches (a fine wheel's parts add up), up
+// and down or sideways, and leaving the surface.
 TEST_F(QtSurfaceTest, PointerEventsInTheChartsUnits) {
     surface.Cls();  // the picture takes the surface's size
     std::vector<PointerEvent> events;
@@ -98,9 +98,11 @@ TEST_F(QtSurfaceTest, PointerEventsInTheChartsUnits) {
         send(QWheelEvent(at, surface.mapToGlobal(at), {}, {0, 60}, Qt::NoButton, Qt::NoModifier,
                          Qt::NoScrollPhase, false));
     }
+    send(QWheelEvent(at, surface.mapToGlobal(at), {}, {-240, 0}, Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false));  // sideways, to the right
     send(QEvent(QEvent::Leave));
     using Kind = PointerEvent::Kind;
-    ASSERT_EQ(events.size(), 4u);
+    ASSERT_EQ(events.size(), 5u);
     EXPECT_EQ(events[0].kind, Kind::Move);
     EXPECT_NEAR(events[0].x, 229.5 * 1003 / 460 - 1, 1e-3);
     EXPECT_NEAR(events[0].y, 1000 - 100.5 * 1003 / 372, 1e-3);
@@ -109,7 +111,10 @@ TEST_F(QtSurfaceTest, PointerEventsInTheChartsUnits) {
     EXPECT_TRUE(events[1].shift);
     EXPECT_EQ(events[2].kind, Kind::Wheel);
     EXPECT_EQ(events[2].wheelSteps, 1);
-    EXPECT_EQ(events[3].kind, Kind::Leave);
+    EXPECT_FALSE(events[2].sideways);
+    EXPECT_TRUE(events[3].sideways);
+    EXPECT_EQ(events[3].wheelSteps, -2);
+    EXPECT_EQ(events[4].kind, Kind::Leave);
 }
 
 }  // namespace tremolex

@@ -43,8 +43,9 @@ TEST(Win32WindowTest, SizesTheClientAreaPlacesTheFrameAndTellsItsEvents) {
 
 // The pointer as the system reports it: a held button captures the mouse until the last one
 // is let go, so a drag off the surface keeps its events (and leaves when let go there); the
-// wheel, sent to the window, reaches the surface under the pointer in whole notches; the
-// system tells when the pointer has left. The chart's keys pass the message loop, Tab too.
+// wheels, sent to the window, reach the surface under the pointer in whole notches; the
+// system tells when the pointer has left, and so does a capture taken away. The chart's
+// keys pass the message loop, Tab too.
 TEST(Win32WindowTest, HandsThePointerAndTheChartsKeysOn) {
     using K = PointerEvent::Kind;
     using B = PointerEvent::Button;
@@ -53,10 +54,10 @@ TEST(Win32WindowTest, HandsThePointerAndTheChartsKeysOn) {
     window.resize(300, 200);
     auto& surface = static_cast<Win32Surface&>(window.addSurface({20, 10, 200, 100}));
     const HWND s = surface.handle(), w = window.handle();
-    using Got = std::tuple<K, B, int, int, bool, int, bool>;  // and whether captured
+    using Got = std::tuple<K, B, int, int, bool, int, bool, bool>;  // and whether captured
     std::vector<Got> got;
     surface.setPointerEvents([&](const PointerEvent& e) {
-        got.emplace_back(e.kind, e.button, e.pixelX, e.pixelY, e.shift, e.wheelSteps,
+        got.emplace_back(e.kind, e.button, e.pixelX, e.pixelY, e.shift, e.wheelSteps, e.sideways,
                          GetCapture() == s);
     });
     std::string keys;  // "T+": Tab with Shift
@@ -83,22 +84,30 @@ TEST(Win32WindowTest, HandsThePointerAndTheChartsKeysOn) {
         {w, WM_MOUSEWHEEL, wheel(-60, MK_SHIFT), screen(51, 40)},
         {w, WM_MOUSEWHEEL, wheel(WHEEL_DELTA), screen(-5, 40)},   // beside the surface
         {s, WM_MOUSEWHEEL, wheel(WHEEL_DELTA), screen(199, 99)},  // as to inactive windows
+        {w, WM_MOUSEHWHEEL, wheel(WHEEL_DELTA), screen(50, 40)},  // to the right
     };
     for (const auto& [to, message, wParam, lParam] : sent) {
         SendMessageW(to, message, wParam, lParam);
     }
-    EXPECT_EQ(got, (std::vector<Got>{{K::Move, B::None, 1, 2, false, 0, false},
-                                     {K::Leave, B::None, 0, 0, false, 0, false},
-                                     {K::Move, B::None, 5, 6, true, 0, false},
-                                     {K::Press, B::Left, 10, 20, false, 0, true},
-                                     {K::Press, B::Right, 11, 20, false, 0, true},
-                                     {K::Move, B::None, -30, 150, false, 0, true},
-                                     {K::Release, B::Right, -30, 150, false, 0, true},
-                                     {K::Release, B::Left, -30, 150, true, 0, true},
-                                     {K::Leave, B::None, 0, 0, false, 0, false},
-                                     {K::Wheel, B::None, 50, 40, false, 2, false},
-                                     {K::Wheel, B::None, 51, 40, true, -1, false},
-                                     {K::Wheel, B::None, 199, 99, false, 1, false}}));
+    EXPECT_EQ(got, (std::vector<Got>{{K::Move, B::None, 1, 2, false, 0, false, false},
+                                     {K::Leave, B::None, 0, 0, false, 0, false, false},
+                                     {K::Move, B::None, 5, 6, true, 0, false, false},
+                                     {K::Press, B::Left, 10, 20, false, 0, false, true},
+                                     {K::Press, B::Right, 11, 20, false, 0, false, true},
+                                     {K::Move, B::None, -30, 150, false, 0, false, true},
+                                     {K::Release, B::Right, -30, 150, false, 0, false, true},
+                                     {K::Release, B::Left, -30, 150, true, 0, false, true},
+                                     {K::Leave, B::None, 0, 0, false, 0, false, false},
+                                     {K::Wheel, B::None, 50, 40, false, 2, false, false},
+                                     {K::Wheel, B::None, 51, 40, true, -1, false, false},
+                                     {K::Wheel, B::None, 199, 99, false, 1, false, false},
+                                     {K::Wheel, B::None, 50, 40, false, -1, true, false}}));
+    got.clear();
+    SendMessageW(s, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 20));
+    SetCapture(w);  // taken away mid-drag, as by a window that opens: the pointer has left
+    ReleaseCapture();
+    EXPECT_EQ(got, (std::vector<Got>{{K::Press, B::Left, 10, 20, false, 0, false, true},
+                                     {K::Leave, B::None, 0, 0, false, 0, false, false}}));
     got.clear();
     SetCursorPos(origin.x + 500, origin.y + 500);
     const auto left = [&] { return !got.empty() && std::get<K>(got.back()) == K::Leave; };

@@ -76,11 +76,13 @@ void QtSurface::wheelEvent(QWheelEvent* event) {
     constexpr int kNotch = 120;  // eighths of a degree
     // Some desktops turn a wheel held with Shift into a sideways one.
     const QPoint delta = event->angleDelta();
-    m_wheelRest += delta.y() != 0 ? delta.y() : delta.x();
     PointerEvent wheel;
+    wheel.sideways = delta.y() == 0;  // to the left positive, as Qt counts
+    int& rest = wheel.sideways ? m_sidewaysRest : m_wheelRest;
+    rest += wheel.sideways ? delta.x() : delta.y();
     wheel.kind = PointerEvent::Kind::Wheel;
-    wheel.wheelSteps = m_wheelRest / kNotch;
-    m_wheelRest %= kNotch;
+    wheel.wheelSteps = rest / kNotch;
+    rest %= kNotch;
     const QPoint at = event->position().toPoint();
     wheel.pixelX = at.x();
     wheel.pixelY = at.y();

@@ -39,6 +39,7 @@ private:
 
     QImage m_image;
     int m_wheelRest = 0;  // of a fine-grained wheel, less than a notch
+    int m_sidewaysRest = 0;
 };
 
 }  // namespace tremolex

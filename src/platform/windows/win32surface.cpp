@@ -99,15 +99,24 @@ LRESULT Win32Surface::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             mouse(Kind::Release, message == WM_LBUTTONUP ? Button::Left : Button::Right, wParam,
                   lParam);
             if ((wParam & (MK_LBUTTON | MK_RBUTTON)) == 0 && GetCapture() == m_hwnd) {
+                m_releasing = true;
                 ReleaseCapture();
+                m_releasing = false;
                 if (!inside(lParam)) {  // let go off the surface: the pointer has left it
                     pointer({.kind = Kind::Leave});
                 }
             }
             return 0;
         }
+        case WM_CAPTURECHANGED:  // taken away while a button is held (a window opened)
+            // Not when let go at the last release, nor taken again at a second button.
+            if (!m_releasing && reinterpret_cast<HWND>(lParam) != m_hwnd) {
+                pointer({.kind = Kind::Leave});
+            }
+            return 0;
         case WM_MOUSEWHEEL:  // here where inactive windows scroll under the pointer
-            if (wheel(wParam, lParam)) {
+        case WM_MOUSEHWHEEL:
+            if (wheel(message, wParam, lParam)) {
                 return 0;
             }
             break;
@@ -166,21 +175,25 @@ void Win32Surface::mouse(PointerEvent::Kind kind, PointerEvent::Button button, W
              .shift = (wParam & MK_SHIFT) != 0});
 }
 
-bool Win32Surface::wheel(WPARAM wParam, LPARAM lParam) {
+bool Win32Surface::wheel(UINT message, WPARAM wParam, LPARAM lParam) {
     POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (m_hwnd == nullptr || WindowFromPoint(at) != m_hwnd) {
         return false;
     }
     ScreenToClient(m_hwnd, &at);
-    m_wheelRest += GET_WHEEL_DELTA_WPARAM(wParam);
-    const int steps = m_wheelRest / WHEEL_DELTA;
-    m_wheelRest %= WHEEL_DELTA;
+    const bool sideways = message == WM_MOUSEHWHEEL;
+    int& rest = sideways ? m_sidewaysRest : m_wheelRest;
+    // A sideways wheel counts to the right; the chart counts its notches to the left.
+    rest += sideways ? -GET_WHEEL_DELTA_WPARAM(wParam) : GET_WHEEL_DELTA_WPARAM(wParam);
+    const int steps = rest / WHEEL_DELTA;
+    rest %= WHEEL_DELTA;
     if (steps != 0) {
         pointer({.kind = PointerEvent::Kind::Wheel,
                  .pixelX = at.x,
                  .pixelY = at.y,
                  .shift = (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0,
-                 .wheelSteps = steps});
+                 .wheelSteps = steps,
+                 .sideways = sideways});
     }
     return true;
 }

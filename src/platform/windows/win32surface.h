@@ -17,8 +17,9 @@ namespace tremolex {
 // QtSurface draws for the same calls, by the same code.
 //
 // The pointer: moves, a leave, the left and right buttons (the surface captures the mouse
-// while one is held, so a drag keeps its events off the surface) and the wheel, which
-// Windows gives the focus window, in screen coordinates: the window hands it on to wheel().
+// while one is held, so a drag keeps its events off the surface; should the system take the
+// capture away, the pointer has left) and the wheels, which Windows gives the focus window,
+// in screen coordinates: the window hands them on to wheel().
 class Win32Surface final : public RasterSurface {
 public:
     // Makes a picture's bitmap as CreateDIBSection() does: null when it cannot.
@@ -37,9 +38,9 @@ public:
         return {m_bits, static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height)};
     }
 
-    // A WM_MOUSEWHEEL: its notches (a remainder waits for the next turn) when its point lies
-    // over the surface; false, and nothing done, when it does not.
-    bool wheel(WPARAM wParam, LPARAM lParam);
+    // A WM_MOUSEWHEEL or WM_MOUSEHWHEEL: its notches (a remainder waits for the next turn)
+    // when its point lies over the surface; false, and nothing done, when it does not.
+    bool wheel(UINT message, WPARAM wParam, LPARAM lParam);
 
     void setBounds(PixelRect rect) override;
     PixelRect bounds() const override;
@@ -65,6 +66,8 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_wheelRest = 0;  // of a notch, in the wheel's units
+    int m_sidewaysRest = 0;
+    bool m_releasing = false;  // letting the captured mouse go at the last button's release
 };
 
 }  // namespace tremolex

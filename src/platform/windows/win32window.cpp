@@ -153,8 +153,9 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_MOUSEWHEEL:  // the focus window's, wherever the pointer is
+        case WM_MOUSEHWHEEL:
             for (const auto& surface : m_surfaces) {
-                if (surface->wheel(wParam, lParam)) {
+                if (surface->wheel(message, wParam, lParam)) {
                     return 0;
                 }
             }
