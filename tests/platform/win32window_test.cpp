@@ -41,6 +41,25 @@ TEST(Win32WindowTest, SizesTheClientAreaPlacesTheFrameAndTellsItsEvents) {
     EXPECT_EQ(std::tuple(saves, stateChanges, closes), std::tuple(1, 2, 1));
 }
 
+// Logging off ends the process soon after WM_ENDSESSION, with no WM_CLOSE: the window closes
+// then, once, unless the session goes on after all.
+TEST(Win32WindowTest, ClosesOnceWhenTheSessionEnds) {
+    Win32Window window;
+    int closes = 0;
+    window.setEvents({nullptr, nullptr, nullptr, [&] { ++closes; }, nullptr});
+    const HWND hwnd = window.handle();
+    SendMessageW(hwnd, WM_ENDSESSION, FALSE, 0);  // another program refused to end
+    EXPECT_EQ(closes, 0);
+    for (int twice = 0; twice < 2; ++twice) {
+        SendMessageW(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    }
+    EXPECT_EQ(closes, 1);
+    window.close();
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(closes, 1);
+}
+
 // The pointer as the system reports it: a held button captures the mouse until the last one
 // is let go, so a drag off the surface keeps its events (and leaves when let go there); the
 // wheels, sent to the window, reach the surface under the pointer in whole notches; the

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "platform/windows/widetext.h"
 #include "platform/windows/win32dialogs.h"
@@ -210,8 +211,17 @@ LRESULT Win32Window::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             call(m_events.onMove);
             return 0;
         case WM_CLOSE:
-            call(m_events.onClose);
+            if (!std::exchange(m_closed, true)) {
+                call(m_events.onClose);
+            }
             DestroyWindow(m_hwnd);
+            return 0;
+        case WM_ENDSESSION:
+            // Logging off or shutting down: no WM_CLOSE comes, and the process may end at any
+            // moment once this returns, so the program closes now, as by its close button.
+            if (wParam != FALSE && !std::exchange(m_closed, true)) {
+                call(m_events.onClose);
+            }
             return 0;
         case WM_DESTROY:
             if (!m_destroying) {

@@ -88,6 +88,7 @@ private:
     PixelSize m_minimum;
     State m_state = State::Normal;
     bool m_destroying = false;  // by the destructor: no WM_QUIT then
+    bool m_closed = false;      // onClose told, also when the session ended
     Events m_events;
     std::vector<std::function<void()>> m_commands;  // menu item k has command id kFirst + k
     std::vector<std::unique_ptr<Win32Label>> m_labels;
