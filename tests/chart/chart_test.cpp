@@ -351,6 +351,18 @@ TEST_F(ChartTest, ZoomedStretchAndBackToTheWholeCharge) {
     EXPECT_EQ(labs[0].caption, "1.00V");
 }
 
+// A click on a chart of one reading sets a cursor there; the arrows keep it there.
+TEST_F(ChartTest, ACursorOnTheOnlyReading) {
+    fill(1);
+    mouse(PointerEvent::Kind::Press, 900, PointerEvent::Button::Left);
+    mouse(PointerEvent::Kind::Release, 900, PointerEvent::Button::Left);
+    EXPECT_EQ(chart.cursors().a(), 1);
+    for (const bool shift : {false, true}) {
+        input.key(Key::Right, shift);
+        EXPECT_EQ(chart.cursors().a(), 1) << shift;
+    }
+}
+
 // A drag broken off (the pointer taken away, or Esc) zooms to nothing, sets no cursor and
 // leaves no selection behind, and Esc then spares the cursors; a sideways wheel moves the
 // zoomed stretch by grid columns, as the wheel with Shift does.
