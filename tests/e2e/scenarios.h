@@ -79,7 +79,7 @@ TYPED_TEST_P(Scenario, FirstStartDrawsReadingsRunsOnceAndPicksTheDeviceUpAgain) 
     const QRect chart = p.chart();
     EXPECT_EQ(this->pixels(chart), 0);
     this->send(512);
-    EXPECT_TRUE(eventually([&] { return this->pixels(chart) >= 30; }, 3s));
+    EXPECT_TRUE(eventually([&] { return this->pixels(chart) >= 30; }));
     const int first = this->pixels(chart);
     if (const auto band = p.band(0, 30, 512)) {
         EXPECT_EQ(this->pixels(*band), first);  // and nowhere else
@@ -94,7 +94,7 @@ TYPED_TEST_P(Scenario, FirstStartDrawsReadingsRunsOnceAndPicksTheDeviceUpAgain) 
     p.replug();
     EXPECT_TRUE(eventually([&] { return p.portShows(true); }));
     this->send(600);
-    EXPECT_TRUE(eventually([&] { return this->pixels(chart) >= first + 30; }, 3s));
+    EXPECT_TRUE(eventually([&] { return this->pixels(chart) >= first + 30; }));
     if (const auto band = p.band(30, 60, 600)) {
         EXPECT_GE(this->pixels(*band), 30);
         EXPECT_EQ(this->pixels(chart), first + this->pixels(*band));
@@ -178,7 +178,7 @@ TYPED_TEST_P(Scenario, SavedGraphReplacesOnlyWhenToldAndLoadsBack) {
     fs::create_directory(logs);
     ASSERT_TRUE(eventually([&] { return p.portShows(true); }));
     p.device.write("512\n600\n700\n");
-    ASSERT_TRUE(eventually([&] { return this->pixels(p.chart()) >= 3; }, 3s));
+    ASSERT_TRUE(eventually([&] { return this->pixels(p.chart()) >= 3; }));
     const std::string readings = "512\r\n600\r\n700\r\n", old = "100\r\n200\r\n";
     const auto choose = [&](const std::vector<std::string>& menu, const std::string& name) {
         return p.choose(*program, window, menu, (logs / name).string());
