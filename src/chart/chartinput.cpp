@@ -105,7 +105,7 @@ void ChartInput::key(Key key, bool shift) {
         case Key::Tab:
             cursors.switchActive();
             break;
-        case Key::Escape:  // a drag first, as menus close before the window's state
+        case Key::Escape:  // the innermost first: a drag going on, else the cursors
             if (!cancelDrag()) {
                 cursors.clear();
             }
