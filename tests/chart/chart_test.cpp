@@ -363,6 +363,28 @@ TEST_F(ChartTest, ACursorOnTheOnlyReading) {
     }
 }
 
+// Zoomed in to the narrowest (ten readings, one a grid column): the pointer alone moves
+// nothing, a drag with the right button carries the readings with it, and Shift+arrows move
+// a cursor by one reading.
+TEST_F(ChartTest, TheNarrowestStretchPannedAndStepped) {
+    using Kind = PointerEvent::Kind;
+    fill(1000);
+    input.pointer({.kind = Kind::Wheel, .x = 500, .wheelSteps = 30});
+    const ChartView::Stretch zoomed = chart.view().stretch(1000);
+    ASSERT_EQ(zoomed.size(), ChartView::kNarrowest);
+    mouse(Kind::Move, 300);
+    EXPECT_EQ(chart.view().stretch(1000), zoomed);
+    mouse(Kind::Press, 500, PointerEvent::Button::Right);
+    mouse(Kind::Move, 300);  // two readings to the left
+    mouse(Kind::Release, 300, PointerEvent::Button::Right);
+    EXPECT_EQ(chart.view().stretch(1000).first, zoomed.first + 2);
+    mouse(Kind::Press, 500, PointerEvent::Button::Left);
+    mouse(Kind::Release, 500, PointerEvent::Button::Left);
+    const std::int32_t a = chart.cursors().a();
+    input.key(Key::Right, true);
+    EXPECT_EQ(chart.cursors().a(), a + 1);
+}
+
 // A drag broken off (the pointer taken away, or Esc) zooms to nothing, sets no cursor and
 // leaves no selection behind, and Esc then spares the cursors; a sideways wheel moves the
 // zoomed stretch by grid columns, as the wheel with Shift does.
