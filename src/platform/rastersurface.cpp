@@ -241,4 +241,17 @@ void RasterSurface::pointer(PointerEvent event) {
     }
 }
 
+void RasterSurface::wheelTurned(int amount, bool sideways, PointerEvent event) {
+    constexpr int kNotch = 120;
+    int& rest = sideways ? m_sidewaysRest : m_wheelRest;
+    rest += amount;
+    event.kind = PointerEvent::Kind::Wheel;
+    event.sideways = sideways;
+    event.wheelSteps = rest / kNotch;
+    rest %= kNotch;
+    if (event.wheelSteps != 0) {
+        pointer(event);
+    }
+}
+
 }  // namespace tremolex

@@ -47,6 +47,10 @@ protected:
     // The pointer did something at `event`'s pixel: its place in logical units is added,
     // at the pixel's centre, and it is handed on.
     void pointer(PointerEvent event);
+    // A wheel turned by `amount`, 120 to a notch as both systems count it (away from the
+    // user, or sideways to the left): whole notches go on as a wheel event at `event`'s
+    // pixel; the rest of a notch waits for the next turn.
+    void wheelTurned(int amount, bool sideways, PointerEvent event);
 
 private:
     void updateTransform();
@@ -66,6 +70,8 @@ private:
     double m_xScale = 1, m_xOffset = 0, m_yScale = 1, m_yOffset = 0;
     std::vector<std::ptrdiff_t> m_rowOffsets;  // PSetSeries: where each value's row starts
     std::function<void(const PointerEvent&)> m_onPointer;
+    int m_wheelRest = 0;  // of a fine-grained wheel, less than a notch
+    int m_sidewaysRest = 0;
 };
 
 }  // namespace tremolex

@@ -73,23 +73,14 @@ void QtSurface::leaveEvent(QEvent* event) {
 }
 
 void QtSurface::wheelEvent(QWheelEvent* event) {
-    constexpr int kNotch = 120;  // eighths of a degree
     // Some desktops turn a wheel held with Shift into a sideways one.
     const QPoint delta = event->angleDelta();
-    PointerEvent wheel;
-    wheel.sideways = delta.y() == 0;  // to the left positive, as Qt counts
-    int& rest = wheel.sideways ? m_sidewaysRest : m_wheelRest;
-    rest += wheel.sideways ? delta.x() : delta.y();
-    wheel.kind = PointerEvent::Kind::Wheel;
-    wheel.wheelSteps = rest / kNotch;
-    rest %= kNotch;
+    const bool sideways = delta.y() == 0;  // to the left positive, as Qt counts
     const QPoint at = event->position().toPoint();
-    wheel.pixelX = at.x();
-    wheel.pixelY = at.y();
-    wheel.shift = (event->modifiers() & Qt::ShiftModifier) != 0;
-    if (wheel.wheelSteps != 0) {
-        pointer(wheel);
-    }
+    wheelTurned(sideways ? delta.x() : delta.y(), sideways,
+                {.pixelX = at.x(),
+                 .pixelY = at.y(),
+                 .shift = (event->modifiers() & Qt::ShiftModifier) != 0});
     event->accept();
 }
 

@@ -38,8 +38,6 @@ private:
     void mouse(PointerEvent::Kind kind, const QMouseEvent& event);
 
     QImage m_image;
-    int m_wheelRest = 0;  // of a fine-grained wheel, less than a notch
-    int m_sidewaysRest = 0;
 };
 
 }  // namespace tremolex

@@ -182,19 +182,11 @@ bool Win32Surface::wheel(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     ScreenToClient(m_hwnd, &at);
     const bool sideways = message == WM_MOUSEHWHEEL;
-    int& rest = sideways ? m_sidewaysRest : m_wheelRest;
+    const int amount = GET_WHEEL_DELTA_WPARAM(wParam);  // WHEEL_DELTA to a notch
     // A sideways wheel counts to the right; the chart counts its notches to the left.
-    rest += sideways ? -GET_WHEEL_DELTA_WPARAM(wParam) : GET_WHEEL_DELTA_WPARAM(wParam);
-    const int steps = rest / WHEEL_DELTA;
-    rest %= WHEEL_DELTA;
-    if (steps != 0) {
-        pointer({.kind = PointerEvent::Kind::Wheel,
-                 .pixelX = at.x,
-                 .pixelY = at.y,
-                 .shift = (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0,
-                 .wheelSteps = steps,
-                 .sideways = sideways});
-    }
+    wheelTurned(
+        sideways ? -amount : amount, sideways,
+        {.pixelX = at.x, .pixelY = at.y, .shift = (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0});
     return true;
 }
 

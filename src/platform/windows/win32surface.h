@@ -65,8 +65,6 @@ private:
     std::uint32_t* m_bits = nullptr;  // the picture's rows, top row first, no padding
     int m_width = 0;
     int m_height = 0;
-    int m_wheelRest = 0;  // of a notch, in the wheel's units
-    int m_sidewaysRest = 0;
     bool m_releasing = false;  // letting the captured mouse go at the last button's release
 };
 

@@ -12,6 +12,7 @@
 #include "platform/windows/win32failure.h"
 #include "platform/windows/win32filedialog.h"
 #include "platform/windows/win32label.h"
+#include "platform/windows/win32screens.h"
 #include "platform/windows/win32surface.h"
 #include "platform/windows/win32timer.h"
 
@@ -54,18 +55,6 @@ HICON programIcon(int metricX, int metricY) {
         GetModuleHandleW(nullptr), MAKEINTRESOURCEW(Win32Window::kIconId), IMAGE_ICON,
         GetSystemMetrics(metricX), GetSystemMetrics(metricY), LR_DEFAULTCOLOR | LR_SHARED));
     return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
-}
-
-// EnumDisplayMonitors: adds the monitor's work area to the vector at `areas`.
-BOOL CALLBACK addWorkArea(HMONITOR monitor, HDC, RECT*, LPARAM areas) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (GetMonitorInfoW(monitor, &info) != 0) {
-        const RECT& r = info.rcWork;
-        reinterpret_cast<std::vector<PixelRect>*>(areas)->push_back(
-            {r.left, r.top, r.right - r.left, r.bottom - r.top});
-    }
-    return TRUE;
 }
 
 void registerClass(WNDPROC procedure) {
@@ -401,9 +390,7 @@ Window::State Win32Window::state() const {
 }
 
 std::vector<PixelRect> Win32Window::screens() const {
-    std::vector<PixelRect> areas;
-    EnumDisplayMonitors(nullptr, nullptr, addWorkArea, reinterpret_cast<LPARAM>(&areas));
-    return areas;
+    return workAreas();
 }
 
 void Win32Window::show() {
